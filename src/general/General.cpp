@@ -1,0 +1,100 @@
+#include "general/General.h"
+
+namespace virelo::general {
+namespace {
+
+constexpr std::int16_t kLastAttempt = 32767;  // the attempt counter is a signed 16-bit number
+
+// Raises a file failure with the run-time error number and text the handlers show.
+[[noreturn]] void RaiseFileError(const platform::FileStatus& status, const char* source) {
+    using platform::FileError;
+    switch (status.error) {
+        case FileError::NotFound:
+            throw Error(errors::kFileNotFound, source, "File not found (" + status.reason + ")");
+        case FileError::PathNotFound:
+            throw Error(errors::kPathNotFound, source, "Path not found (" + status.reason + ")");
+        default:
+            throw Error(errors::kPathFileAccess, source,
+                        "Path/File access error (" + status.reason + ")");
+    }
+}
+
+}  // namespace
+
+std::string General::GetLogPath() {
+    std::string dir = files_.environment("TEMP").value_or("");
+    if (dir.empty()) {
+        dir = files_.defaultTempDirectory();
+    }
+    const char sep = files_.pathSeparator();
+    const std::string stem = dir.back() == sep ? dir + "virelo" : dir + sep + "virelo";
+
+    platform::FileStatus last;
+    for (std::int16_t attempt = 0;; ++attempt) {
+        const std::string candidate =
+            stem + (attempt == 0 ? std::string() : std::to_string(attempt)) + ".log";
+        last = files_.probe(candidate);
+        if (last.error == platform::FileError::NotFound) {
+            return candidate;
+        }
+        if (last.error == platform::FileError::PathNotFound) {
+            // Every further name would fail the same way: the directory itself is missing.
+            throw Error(errors::kPathNotFound, "GetLogPath",
+                        "Path not found: the TEMP directory " + dir +
+                            " does not exist, so no log file can be written there");
+        }
+        if (attempt == kLastAttempt) {
+            break;
+        }
+    }
+    throw Error(errors::kOverflow, "GetLogPath",
+                "Overflow: no free log file name from virelo.log to virelo32767.log in " + dir +
+                    (last.ok() ? std::string(" (all of them exist)") : " (" + last.reason + ")"));
+}
+
+void General::WriteLog(const std::string& path, const std::string& /*source*/,
+                       const std::string& message) {
+    const auto status = files_.append(path, clock_.timeOfDay() + " : " + message + "\r\n");
+    if (!status.ok()) {
+        RaiseFileError(status, "WriteLog");
+    }
+}
+
+std::string General::ReadTextFile(const std::string& path) {
+    std::string content;
+    const auto status = files_.read(path, content);
+    if (!status.ok()) {
+        RaiseFileError(status, "ReadTextFile");
+    }
+    // Lines end with CR LF, LF or CR; a line end at the very end opens no further line.
+    std::string text;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        const std::size_t end = content.find_first_of("\r\n", start);
+        text += "\r\n";
+        if (end == std::string::npos) {
+            text.append(content, start, std::string::npos);
+            break;
+        }
+        text.append(content, start, end - start);
+        start = end + 1;
+        if (content[end] == '\r' && start < content.size() && content[start] == '\n') {
+            ++start;
+        }
+    }
+    return text;
+}
+
+void General::DeleteLogFile(const std::string& path) {
+    const auto status = files_.remove(path);
+    if (!status.ok() && status.error != platform::FileError::NotFound) {
+        RaiseFileError(status, "Kill");
+    }
+}
+
+std::int32_t General::RunAndWait(const std::string& commandLine) {
+    lastDllError_ = processes_.runAndWait(commandLine);
+    return lastDllError_ == 0 ? 1 : 0;
+}
+
+}  // namespace virelo::general

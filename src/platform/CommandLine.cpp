@@ -1,0 +1,92 @@
+#include "platform/CommandLine.h"
+
+namespace virelo::platform {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The program name: quotes group and are dropped, backslashes are plain characters.
+std::string ProgramName(std::string_view line, std::size_t& i) {
+    std::string name;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (IsBlank(c) && !quoted) {
+            break;
+        } else {
+            name += c;
+        }
+    }
+    return name;
+}
+
+// One argument after the program name, starting at a character that is not a blank.
+std::string Argument(std::string_view line, std::size_t& i) {
+    std::string arg;
+    bool quoted = false;
+    while (i < line.size()) {
+        const char c = line[i];
+        if (IsBlank(c) && !quoted) {
+            break;
+        }
+        if (c == '\\') {
+            std::size_t slashes = 0;
+            while (i < line.size() && line[i] == '\\') {
+                ++slashes;
+                ++i;
+            }
+            if (i < line.size() && line[i] == '"') {
+                arg.append(slashes / 2, '\\');
+                if (slashes % 2 == 1) {
+                    arg += '"';
+                    ++i;
+                }
+                // An even count leaves the quote to the branch below, which groups.
+            } else {
+                arg.append(slashes, '\\');
+            }
+            continue;
+        }
+        if (c == '"') {
+            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
+                arg += '"';
+                i += 2;
+            } else {
+                quoted = !quoted;
+                ++i;
+            }
+            continue;
+        }
+        arg += c;
+        ++i;
+    }
+    return arg;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    std::vector<std::string> args;
+    std::size_t i = 0;
+    while (i < line.size() && IsBlank(line[i])) {
+        ++i;
+    }
+    if (i == line.size()) {
+        return args;
+    }
+    args.push_back(ProgramName(line, i));
+    for (;;) {
+        while (i < line.size() && IsBlank(line[i])) {
+            ++i;
+        }
+        if (i == line.size()) {
+            break;
+        }
+        args.push_back(Argument(line, i));
+    }
+    return args;
+}
+
+}  // namespace virelo::platform

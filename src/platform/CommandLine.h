@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace virelo::platform {
+
+// Splits a command line into an argument vector by the rules Windows programs use: blanks and tabs
+// separate arguments; double quotes group blanks into one argument; 2n backslashes before a quote
+// give n backslashes and the quote groups, 2n+1 give n backslashes and a literal quote; inside
+// quotes a doubled quote is a literal quote; other backslashes are literal. The program name (the
+// first argument) ends at the first blank outside quotes and takes no backslash escapes.
+std::vector<std::string> SplitCommandLine(std::string_view commandLine);
+
+}  // namespace virelo::platform

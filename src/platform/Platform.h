@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Files.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Processes.h"
+#include "platform/Sockets.h"
+
+namespace virelo::platform {
+
+// The services of the workstation, as one bundle handed to the main window. Tests build one from
+// fakes where a failure cannot be made to happen on this machine.
+struct Platform {
+    Sockets& sockets;
+    Files& files;
+    Clock& clock;
+    Processes& processes;
+    MessageBoxes& boxes;
+};
+
+}  // namespace virelo::platform

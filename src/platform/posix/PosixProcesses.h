@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/Processes.h"
+
+namespace virelo::platform::posix {
+
+// Splits the command line by the Windows rules and starts the program with posix_spawnp: the
+// program is looked up on PATH and no shell ever sees the text.
+class PosixProcesses : public Processes {
+public:
+    std::int32_t runAndWait(const std::string& commandLine) override;
+};
+
+}  // namespace virelo::platform::posix

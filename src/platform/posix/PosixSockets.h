@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Sockets.h"
+
+namespace virelo::platform::posix {
+
+// The sockets library over the C library's resolver. POSIX needs no session, but Windows Sockets
+// does: this class counts sessions like WSAStartup/WSACleanup and refuses look-ups outside one
+// with 10093, so a failed start-up shows the same way on every system.
+class PosixSockets : public Sockets {
+public:
+    std::int32_t startup(std::uint16_t version) override;
+    std::int32_t cleanup() override;
+    std::int32_t hostName(std::string& name) override;
+    std::optional<HostEntry> hostByName(const std::string& name) override;
+    std::optional<HostEntry> hostByAddr(std::uint32_t addressNetworkOrder) override;
+    std::uint32_t inetAddr(const std::string& text) override;
+    std::int32_t lastError() const override { return lastError_; }
+
+private:
+    bool inSession();
+
+    int sessions_ = 0;
+    std::int32_t lastError_ = 0;
+};
+
+}  // namespace virelo::platform::posix

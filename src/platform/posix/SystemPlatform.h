@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixFiles.h"
+#include "platform/posix/PosixProcesses.h"
+#include "platform/posix/PosixSockets.h"
+
+namespace virelo::platform {
+
+// The workstation's own services, as the program uses them outside tests.
+struct SystemServices {
+    posix::PosixSockets sockets;
+    posix::PosixFiles files;
+    posix::PosixClock clock;
+    posix::PosixProcesses processes;
+};
+
+}  // namespace virelo::platform

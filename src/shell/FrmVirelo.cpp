@@ -1,0 +1,185 @@
+#include "shell/FrmVirelo.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "shell/AppLook.h"
+#include "shell/BusyCursor.h"
+#include "shell/Layout.h"
+#include "shell/MessagePane.h"
+
+namespace virelo::shell {
+namespace {
+
+constexpr std::size_t kHostNameHolderLength = 256;
+
+// The start-up host-name holder is a fixed-length text: shorter names are padded with blanks.
+std::string HostNameHolder(const std::string& name) {
+    std::string holder = name.substr(0, kHostNameHolderLength);
+    holder.resize(kHostNameHolderLength, ' ');
+    return holder;
+}
+
+// Adds a list's entries 0 through count inclusive: the entries and the empty slot after them.
+void FillList(QListWidget* list, const std::optional<std::vector<std::string>>& entries,
+              std::int16_t count) {
+    if (!entries) {
+        return;  // a failed look-up has no lists; the window shows them empty
+    }
+    for (std::int16_t i = 0; i <= count && i < static_cast<std::int16_t>(entries->size()); ++i) {
+        list->addItem(QString::fromStdString((*entries)[static_cast<std::size_t>(i)]));
+    }
+}
+
+}  // namespace
+
+void SetText(QLineEdit* box, const std::string& text) {
+    box->setText(QString::fromStdString(text));
+    box->setCursorPosition(0);  // show the start of a long text, as a freshly filled box does
+}
+
+std::string SocketsStartupFailureText(std::int32_t code) {
+    switch (code) {
+        case 10022:
+            return "The Windows Sockets version specified by the application is not supported by "
+                   "this DLL.";
+        case 10091:
+            return "The underlying network subsystem is not ready for network communication.";
+        case 10092:
+            return "The version of Windows Sockets API support requested is not provided by this "
+                   "particular Windows Sockets implementation.";
+        default:
+            return "";
+    }
+}
+
+frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, ListFillers fillers,
+                     double dpi)
+    : platform_(platform),
+      general_(platform.files, platform.clock, platform.processes),
+      tcpip_(platform.sockets, general_),
+      sideWindows_(sideWindows),
+      fillers_(std::move(fillers)) {
+    setObjectName("frmVIRELO");
+    setWindowTitle(QString::fromUtf8(kMainCaption));
+    setWindowIcon(ProgramIcon());
+    setFont(ProgramFont());
+    setFixedSize(TwipsToPixels(kClientArea.width, dpi), TwipsToPixels(kClientArea.height, dpi));
+    tabs_ = BuildMainLayout(this, dpi, controls_);
+    ConnectHandlers();
+    Form_Load();
+}
+
+frmVIRELO::~frmVIRELO() { Form_Unload(); }
+
+MessagePane* frmVIRELO::pane(const std::string& name) const { return control<MessagePane>(name); }
+
+void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {
+    startupProblems_.push_back("Start-up could not " + what + ".");
+    startupProblems_.push_back(ErrorLine(AsError(failure, "VIRELO")));
+}
+
+void frmVIRELO::Form_Load() {
+    BusyCursor busy;
+    startupProblems_.clear();
+    // Start-up has no error branch of its own; a step that fails is reported in the TCP/IP pane
+    // after the log, and the next step runs all the same.
+    const auto step = [this](const std::string& what, const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& failure) {
+            ShowStartupProblem(what, failure);
+        }
+    };
+
+    step("fill the JDBC lists", fillers_.InitFixedLists);
+    step("fill the ODBC data-source lists", fillers_.FillODBCDSNLists);
+    step("fill the COM+ lists", fillers_.FillComPlusTab);
+    step("choose a log file", [this] { LogPath = general_.GetLogPath(); });
+    AssignTabOrder(0, false);
+    auto* protocol = control<QComboBox>("cboProtocol");
+    protocol->addItem("TCP");
+    protocol->addItem("UDP");
+    protocol->setEditText("TCP");
+
+    const std::int32_t started = platform_.sockets.startup(0x0101);
+    if (started != 0) {
+        platform_.boxes.show(SocketsStartupFailureText(started), kProgramName,
+                             platform::BoxIcon::Critical);
+    }
+
+    std::string holder = HostNameHolder("");
+    step("read the host name", [&] {
+        holder = HostNameHolder(tcpip_.GetLocalHostName(LogPath));
+        SetText(control<QLineEdit>("txtComputerTCP"), holder);
+    });
+    tcpip::HostInfo info;
+    step("look up the host", [&] { info = tcpip_.GetHostByNameInfo(holder, LogPath); });
+    SetText(control<QLineEdit>("txtQualifiedNameTCP"), info.HostName);
+    FillList(control<QListWidget>("lstAliasListTCP"), info.Aliases, info.AliasCount);
+    FillList(control<QListWidget>("lstIpAddressTCP"), info.Addresses, info.AddrCount);
+
+    step("read the log file", [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
+    MessagePane* diag = pane("txtDiagTCP");
+    if (!startupProblems_.empty() && !diag->text().empty()) {
+        diag->appendLine("");  // the log text ends without a line end
+    }
+    for (const auto& line : startupProblems_) {
+        diag->appendLine(line);
+    }
+}
+
+void frmVIRELO::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    platform_.sockets.cleanup();
+}
+
+void frmVIRELO::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmVIRELO::ConnectHandlers() {
+    const auto onClick = [this](const char* name, auto handler) {
+        connect(control<QPushButton>(name), &QPushButton::clicked, this, handler);
+    };
+    onClick("cmdCloseTCP", &frmVIRELO::cmdCloseTCP_Click);
+    onClick("cmdCloseCon", &frmVIRELO::cmdCloseCon_Click);
+    onClick("cmdCloseODBC", &frmVIRELO::cmdCloseODBC_Click);
+    onClick("cmdODBCClose", &frmVIRELO::cmdODBCClose_Click);
+    onClick("cmdJDBCClose", &frmVIRELO::cmdJDBCClose_Click);
+
+    // Help and About: one program-wide window each, shown modeless.
+    const std::pair<const char*, SideWindow> sideButtons[] = {
+        {"cmdtcphelp", SideWindow::TcpHelp},     {"cmdhelpnative", SideWindow::NativeHelp},
+        {"cmdhelpcom", SideWindow::ComHelp},     {"cmdhelpodbc", SideWindow::OdbcHelp},
+        {"cmdhelpjdbc", SideWindow::JdbcHelp},   {"cmdAboutTCP", SideWindow::About},
+        {"cmdAboutCon", SideWindow::About},      {"cmdAboutODBC", SideWindow::About},
+        {"cmdODBCAbout", SideWindow::About},     {"cmbJDBCAbout", SideWindow::About},
+    };
+    for (const auto& [name, window] : sideButtons) {
+        connect(control<QPushButton>(name), &QPushButton::clicked, this,
+                [this, which = window] { sideWindows_.Show(which); });
+    }
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        const int previous = shownTab_;
+        shownTab_ = index;
+        SSTabVIRELO_Click(previous);
+    });
+    connect(control<QLineEdit>("txtEnterHostName"), &QLineEdit::textChanged, this,
+            [this] { txtEnterHostName_Change(); });
+    for (const char* name : {"txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
+                             "cmbDriverClassJDBC", "cmdCloseTCP"}) {
+        control(name)->installEventFilter(this);
+    }
+}
+
+}  // namespace virelo::shell

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "general/General.h"
+#include "platform/Platform.h"
+#include "shell/FocusOrder.h"
+#include "shell/HelpWindows.h"
+#include "shell/LayoutBuilder.h"
+#include "tcpip/TCPIP.h"
+
+class QLineEdit;
+class QTabWidget;
+
+namespace virelo::shell {
+
+class MessagePane;
+
+// The main window: five tabs, one for each layer of connectivity that can fail. It owns what the
+// tabs share (the current log path, the message panes, the platform services) and runs every
+// action as a handler named after its control and event.
+class frmVIRELO : public QWidget {
+    Q_OBJECT
+public:
+    // The list fillers of the tabs, run at start-up and when their tab comes to the front. Each
+    // may raise an Error (for example when a component cannot be created).
+    struct ListFillers {
+        std::function<void()> InitFixedLists = [] {};
+        std::function<void()> FillODBCDSNLists = [] {};
+        std::function<void()> FillComPlusTab = [] {};
+        std::function<void()> FillNativeServerList = [] {};
+    };
+
+    // Builds the window and runs the start-up sequence (Form_Load) before it is first shown.
+    frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, ListFillers fillers,
+              double dpi);
+    ~frmVIRELO() override;
+
+    // The path of the TCP/IP tab's current log file.
+    std::string LogPath;
+
+    // A control by its layout name, or nullptr.
+    template <typename T = QWidget>
+    T* control(const std::string& name) const {
+        const auto it = controls_.find(name);
+        return it == controls_.end() ? nullptr : qobject_cast<T*>(it->second);
+    }
+    MessagePane* pane(const std::string& name) const;
+    QTabWidget* SSTabVIRELO() const { return tabs_; }
+    // The TabIndex a control holds now (1 for the first of the page in front), 0 when none.
+    int TabIndexOf(const std::string& name) const;
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void Form_Unload();
+
+    // Tab switching and focus.
+    void SSTabVIRELO_Click(int previousTab);
+    void SetTabFocus();
+    void txtUserNameCon_GotFocus() { SetTabFocus(); }
+    void cboSystemDSN_GotFocus() { SetTabFocus(); }
+    void cboODBCSysDSN_GotFocus() { SetTabFocus(); }
+    void cmbDriverClassJDBC_GotFocus() { SetTabFocus(); }
+    void txtEnterHostName_Change() { SetTabFocus(); }
+    void cmdCloseTCP_KeyDown(int keyCode);
+    void cmdCloseTCP_KeyPress(int charCode);
+
+    // The five Close buttons unload the main window.
+    void cmdCloseTCP_Click() { close(); }
+    void cmdCloseCon_Click() { close(); }
+    void cmdCloseODBC_Click() { close(); }
+    void cmdODBCClose_Click() { close(); }
+    void cmdJDBCClose_Click() { close(); }
+
+protected:
+    bool focusNextPrevChild(bool next) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void ConnectHandlers();
+    void AssignTabOrder(int page, bool withWrap);
+    void ShowStartupProblem(const std::string& what, const std::exception& failure);
+
+    platform::Platform& platform_;
+    general::General general_;
+    tcpip::TCPIP tcpip_;
+    HelpWindows& sideWindows_;
+    ListFillers fillers_;
+    ControlMap controls_;
+    QTabWidget* tabs_ = nullptr;
+    FocusOrder focusOrder_;
+    std::vector<std::string> startupProblems_;
+    int shownTab_ = 0;
+    bool unloaded_ = false;
+};
+
+// Sets a single-line box's text and shows it from its start.
+void SetText(QLineEdit* box, const std::string& text);
+
+// The text of the critical box shown when the sockets library cannot be started.
+std::string SocketsStartupFailureText(std::int32_t code);
+
+}  // namespace virelo::shell

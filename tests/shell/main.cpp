@@ -1,0 +1,15 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "support/IsolatedResolver.h"
+
+// The window tests run on the offscreen platform, with the test hosts file as the only resolver,
+// so start-up resolves the test workstation's own name and nothing leaves the machine.
+int main(int argc, char** argv) {
+    virelo::test::RequireIsolatedResolver(argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

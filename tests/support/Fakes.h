@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "platform/MessageBoxes.h"
+#include "platform/posix/PosixSockets.h"
+
+namespace virelo::test {
+
+// A clock that always shows the same time, so whole log lines can be compared.
+class FixedClock : public platform::Clock {
+public:
+    std::string timeOfDay() override { return "3:04:05 PM"; }
+};
+
+// Records message boxes instead of showing them, so no modal box blocks a test.
+class RecordingBoxes : public platform::MessageBoxes {
+public:
+    struct Box {
+        std::string text, title;
+        platform::BoxIcon icon;
+    };
+    void show(const std::string& text, const std::string& title, platform::BoxIcon icon) override {
+        boxes.push_back({text, title, icon});
+    }
+    std::vector<Box> boxes;
+};
+
+// The real sockets, except that starting a session can be made to fail with a chosen code (the
+// workstation's network subsystem cannot be made unready on demand), and session calls are counted.
+class CountingSockets : public platform::posix::PosixSockets {
+public:
+    std::int32_t startup(std::uint16_t version) override {
+        ++startups;
+        return startupFailure != 0 ? startupFailure : PosixSockets::startup(version);
+    }
+    std::int32_t cleanup() override {
+        ++cleanups;
+        return PosixSockets::cleanup();
+    }
+    std::int32_t startupFailure = 0;
+    int startups = 0;
+    int cleanups = 0;
+};
+
+}  // namespace virelo::test

@@ -1,0 +1,151 @@
+// Host look-ups against the machine's real resolver. Only names in /etc/hosts (localhost) and
+// loopback addresses are looked up here, so nothing leaves the machine.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/posix/SystemPlatform.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+#include "tcpip/TCPIP.h"
+
+namespace virelo::tcpip {
+namespace {
+
+class HostLookupTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(tcpip.InitSockets()); }
+    void TearDown() override { tcpip.CleanupSockets(); }
+    std::string log() { return temp.read("virelo.log"); }
+
+    platform::posix::PosixSockets sockets;
+    platform::posix::PosixFiles files;
+    test::FixedClock clock;
+    platform::posix::PosixProcesses processes;
+    general::General general{files, clock, processes};
+    TCPIP tcpip{sockets, general};
+    test::TempDir temp;
+    std::string path = temp.file("virelo.log");
+};
+
+void ExpectLocalhost(const HostInfo& info) {
+    EXPECT_EQ(info.HostName, "localhost");
+    EXPECT_EQ(info.AliasCount, 0);
+    EXPECT_EQ(info.Aliases, std::vector<std::string>{""});
+    EXPECT_EQ(info.AddrCount, 1);
+    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"127.0.0.1", ""}));
+}
+
+constexpr const char* kLocalhostLog =
+    "3:04:05 PM : Fully Qualified HostName: localhost\r\n"
+    "3:04:05 PM : This Host has no Aliases\r\n"
+    "3:04:05 PM : Host IP Address(s) retrieved\r\n";
+
+TEST_F(HostLookupTest, LocalhostByNameGivesOneAddressAndThreeLogLines) {
+    ExpectLocalhost(tcpip.GetHostByNameInfo("localhost", path));
+    EXPECT_EQ(log(), kLocalhostLog);
+}
+
+TEST_F(HostLookupTest, SurroundingBlanksAreTrimmedBeforeTheLookUp) {
+    ExpectLocalhost(tcpip.GetHostByNameInfo("   localhost  ", path));
+    EXPECT_EQ(log(), kLocalhostLog);
+}
+
+TEST_F(HostLookupTest, LoopbackByAddressGivesLocalhost) {
+    ExpectLocalhost(tcpip.GetHostByAddrInfo("127.0.0.1", path));
+    EXPECT_EQ(log(), kLocalhostLog);
+}
+
+TEST_F(HostLookupTest, LocalHostNameIsTheMachinesOwn) {
+    char own[256] = {};
+    ASSERT_EQ(gethostname(own, sizeof own), 0);
+    EXPECT_EQ(tcpip.GetLocalHostName(path), own);
+    EXPECT_EQ(log(), std::string("3:04:05 PM : HostName: ") + own + " Retieved\r\n");
+}
+
+TEST_F(HostLookupTest, OutsideASessionEveryCallFailsWithNotInitialised) {
+    tcpip.CleanupSockets();
+    EXPECT_EQ(tcpip.GetLocalHostName(path), "");
+    const HostInfo info = tcpip.GetHostByNameInfo("localhost", path);
+    EXPECT_EQ(info.HostName, "");
+    EXPECT_FALSE(info.Aliases.has_value());
+    EXPECT_FALSE(info.Addresses.has_value());
+    EXPECT_EQ(log(), "3:04:05 PM : 10093\r\n3:04:05 PM : 10093\r\n");
+    ASSERT_TRUE(tcpip.InitSockets());  // for TearDown's matching cleanup
+}
+
+// Host entries that no resolver here can be made to return on demand.
+class CannedSockets : public platform::posix::PosixSockets {
+public:
+    std::int32_t hostName(std::string& name) override {
+        name = hostNameText;
+        if (hostNameResult != 0) {
+            failure = platform::wsa::kFault;
+        }
+        return hostNameResult;
+    }
+    std::optional<platform::HostEntry> hostByName(const std::string& name) override {
+        asked = name;
+        return entry;
+    }
+    std::int32_t lastError() const override { return failure; }
+
+    std::string hostNameText;
+    std::int32_t hostNameResult = 0;
+    std::optional<platform::HostEntry> entry;
+    std::string asked;
+    std::int32_t failure = 0;
+};
+
+TEST_F(HostLookupTest, DecodingTrimsAliasesAndFormatsEveryAddressByte) {
+    CannedSockets canned;
+    TCPIP module(canned, general);
+    platform::HostEntry entry;
+    entry.name = "";
+    entry.aliases = {"  first ", "second"};
+    entry.addresses = {{10, 0, 0, 1}, {255, 0, 7, 200},
+                       std::vector<std::uint8_t>{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}};
+    canned.entry = entry;
+
+    const HostInfo info = module.GetHostByNameInfo(" \tname ", path);
+    EXPECT_EQ(canned.asked, "\tname") << "only blanks are trimmed";
+    EXPECT_EQ(info.AliasCount, 2);
+    EXPECT_EQ(info.Aliases, (std::vector<std::string>{"first", "second", ""}));
+    EXPECT_EQ(info.AddrCount, 3);
+    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"10.0.0.1", "255.0.7.200",
+                                                        "254.128.0.0.0.0.0.0.0.0.0.0.0.0.0.1", ""}));
+    EXPECT_EQ(log(),
+              "3:04:05 PM : Fully qualified HostName returned as blank??\r\n"
+              "3:04:05 PM : Host Aliases retrieved\r\n"
+              "3:04:05 PM : Host IP Address(s) retrieved\r\n");
+}
+
+TEST_F(HostLookupTest, AnEntryWithoutAddressesKeepsOneEmptySlot) {
+    CannedSockets canned;
+    TCPIP module(canned, general);
+    canned.entry = platform::HostEntry{"bare.example", {}, {}};
+    const HostInfo info = module.GetHostByNameInfo("bare.example", path);
+    EXPECT_EQ(info.AddrCount, 0);
+    EXPECT_EQ(info.Addresses, std::vector<std::string>{""});
+    EXPECT_EQ(log(),
+              "3:04:05 PM : Fully Qualified HostName: bare.example\r\n"
+              "3:04:05 PM : This Host has no Aliases\r\n"
+              "3:04:05 PM : This Host has no IP Address!\r\n");
+}
+
+TEST_F(HostLookupTest, LocalHostNameFailuresAndBlankNames) {
+    CannedSockets canned;
+    TCPIP module(canned, general);
+    canned.hostNameText = "   ";
+    EXPECT_EQ(module.GetLocalHostName(path), "");
+    canned.hostNameText = "  ws1 ";
+    EXPECT_EQ(module.GetLocalHostName(path), "ws1");
+    canned.hostNameResult = -1;
+    EXPECT_EQ(module.GetLocalHostName(path), "");
+    EXPECT_EQ(log(),
+              "3:04:05 PM : No HostName Found!\r\n"
+              "3:04:05 PM : HostName: ws1 Retieved\r\n"
+              "3:04:05 PM : 10014\r\n");
+}
+
+}  // namespace
+}  // namespace virelo::tcpip
