@@ -3,7 +3,9 @@
 namespace virelo::platform {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The program name: quotes group and are dropped, backslashes are plain characters.
 std::string ProgramName(std::string_view line, std::size_t& i) {

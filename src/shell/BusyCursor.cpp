@@ -5,8 +5,12 @@
 
 namespace virelo::shell {
 
-BusyCursor::BusyCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+BusyCursor::BusyCursor() {
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
 
-BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+BusyCursor::~BusyCursor() {
+    QApplication::restoreOverrideCursor();
+}
 
 }  // namespace virelo::shell

@@ -8,29 +8,31 @@ namespace {
 
 // Generated from the window's tab-order design: each page, then its wrap control.
 constexpr const char* kTcp[] = {
-    "txtEnterHostName", "optHostbyName", "optHostbyAddr",  "cmdPingTCP",  "cmdClearTCP",
+    "txtEnterHostName", "optHostbyName", "optHostbyAddr",   "cmdPingTCP",  "cmdClearTCP",
     "optServiceName",   "optPortName",   "txtEnterSrvPort", "cboProtocol", "cmdRetrieve",
     "cmdClearServ",     "cmdtcphelp",    "cmdAboutTCP",     "cmdCloseTCP", "txtUserNameCon"};
 constexpr const char* kNative[] = {
-    "txtUserNameCon", "txtPasswordCon", "cboServerCon",  "cmdLookupCon", "txtHostCon",
-    "txtServiceCon",  "cboProtocolCon", "txtDatabaseCon", "cmdPingCon",  "cmdhelpnative",
+    "txtUserNameCon", "txtPasswordCon", "cboServerCon",   "cmdLookupCon", "txtHostCon",
+    "txtServiceCon",  "cboProtocolCon", "txtDatabaseCon", "cmdPingCon",   "cmdhelpnative",
     "cmdAboutCon",    "cmdCloseCon",    "cboSystemDSN"};
 constexpr const char* kCom[] = {
-    "cboSystemDSN",    "optSystemDSN",  "optUserDSN",   "cboUserDSN",           "optODBCDriver",
-    "cboODBCDriver",   "optADOOleDriver", "cboADOOleDriver", "optDSNLess",      "txtDSNLess",
-    "cboADOServer",    "cmdLookupSqlhostInfo", "txtADOHost", "txtADOPort",      "cboADOProtocol",
-    "txtADODatabase",  "txtUID",        "txtPWD",       "cmdViewString",        "cmdPingADO",
-    "cmdClearADO",     "cmdhelpcom",    "cmdAboutODBC", "cmdCloseODBC",         "cboODBCSysDSN"};
-constexpr const char* kOdbc[] = {
-    "cboODBCSysDSN", "optODBCSysDSN", "optODBCUsrDSN", "cboODBCUsrDSN",
-    "txtODBCUID",    "txtODBCPWD",    "cmdODBCPing",   "cmdODBCClear",
-    "cmdhelpodbc",   "cmdODBCAbout",  "cmdODBCClose",  "cmbDriverClassJDBC"};
+    "cboSystemDSN",  "optSystemDSN",  "optUserDSN",      "cboUserDSN",
+    "optODBCDriver", "cboODBCDriver", "optADOOleDriver", "cboADOOleDriver",
+    "optDSNLess",    "txtDSNLess",    "cboADOServer",    "cmdLookupSqlhostInfo",
+    "txtADOHost",    "txtADOPort",    "cboADOProtocol",  "txtADODatabase",
+    "txtUID",        "txtPWD",        "cmdViewString",   "cmdPingADO",
+    "cmdClearADO",   "cmdhelpcom",    "cmdAboutODBC",    "cmdCloseODBC",
+    "cboODBCSysDSN"};
+constexpr const char* kOdbc[] = {"cboODBCSysDSN", "optODBCSysDSN", "optODBCUsrDSN",
+                                 "cboODBCUsrDSN", "txtODBCUID",    "txtODBCPWD",
+                                 "cmdODBCPing",   "cmdODBCClear",  "cmdhelpodbc",
+                                 "cmdODBCAbout",  "cmdODBCClose",  "cmbDriverClassJDBC"};
 constexpr const char* kJdbc[] = {
-    "cmbDriverClassJDBC", "optBuildURLJDBC",     "cmbProtocolJDBC",   "txtHostJDBC",
-    "txtPortJDBC",        "txtUserJDBC",         "txtDBNameJDBC",     "txtPassJDBC",
-    "lstParamsJDBC",      "txtParamJDBC",        "txtParamValueJDBC", "cmdDeleteParameterJDBC",
-    "cmdAddParameterJDBC", "optStringURLJDBC",   "txtConURLJDBC",     "cmdBuildJDBC",
-    "cmdConnectCompJDBC", "cmdhelpjdbc",         "cmbJDBCAbout",      "cmdJDBCClose",
+    "cmbDriverClassJDBC",  "optBuildURLJDBC",  "cmbProtocolJDBC",   "txtHostJDBC",
+    "txtPortJDBC",         "txtUserJDBC",      "txtDBNameJDBC",     "txtPassJDBC",
+    "lstParamsJDBC",       "txtParamJDBC",     "txtParamValueJDBC", "cmdDeleteParameterJDBC",
+    "cmdAddParameterJDBC", "optStringURLJDBC", "txtConURLJDBC",     "cmdBuildJDBC",
+    "cmdConnectCompJDBC",  "cmdhelpjdbc",      "cmbJDBCAbout",      "cmdJDBCClose",
     "txtEnterHostName"};
 
 }  // namespace

@@ -74,9 +74,13 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Lis
     Form_Load();
 }
 
-frmVIRELO::~frmVIRELO() { Form_Unload(); }
+frmVIRELO::~frmVIRELO() {
+    Form_Unload();
+}
 
-MessagePane* frmVIRELO::pane(const std::string& name) const { return control<MessagePane>(name); }
+MessagePane* frmVIRELO::pane(const std::string& name) const {
+    return control<MessagePane>(name);
+}
 
 void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {
     startupProblems_.push_back("Start-up could not " + what + ".");
@@ -123,7 +127,8 @@ void frmVIRELO::Form_Load() {
     FillList(control<QListWidget>("lstAliasListTCP"), info.Aliases, info.AliasCount);
     FillList(control<QListWidget>("lstIpAddressTCP"), info.Addresses, info.AddrCount);
 
-    step("read the log file", [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
+    step("read the log file",
+         [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
     MessagePane* diag = pane("txtDiagTCP");
     if (!startupProblems_.empty() && !diag->text().empty()) {
         diag->appendLine("");  // the log text ends without a line end
@@ -158,11 +163,11 @@ void frmVIRELO::ConnectHandlers() {
 
     // Help and About: one program-wide window each, shown modeless.
     const std::pair<const char*, SideWindow> sideButtons[] = {
-        {"cmdtcphelp", SideWindow::TcpHelp},     {"cmdhelpnative", SideWindow::NativeHelp},
-        {"cmdhelpcom", SideWindow::ComHelp},     {"cmdhelpodbc", SideWindow::OdbcHelp},
-        {"cmdhelpjdbc", SideWindow::JdbcHelp},   {"cmdAboutTCP", SideWindow::About},
-        {"cmdAboutCon", SideWindow::About},      {"cmdAboutODBC", SideWindow::About},
-        {"cmdODBCAbout", SideWindow::About},     {"cmbJDBCAbout", SideWindow::About},
+        {"cmdtcphelp", SideWindow::TcpHelp},   {"cmdhelpnative", SideWindow::NativeHelp},
+        {"cmdhelpcom", SideWindow::ComHelp},   {"cmdhelpodbc", SideWindow::OdbcHelp},
+        {"cmdhelpjdbc", SideWindow::JdbcHelp}, {"cmdAboutTCP", SideWindow::About},
+        {"cmdAboutCon", SideWindow::About},    {"cmdAboutODBC", SideWindow::About},
+        {"cmdODBCAbout", SideWindow::About},   {"cmbJDBCAbout", SideWindow::About},
     };
     for (const auto& [name, window] : sideButtons) {
         connect(control<QPushButton>(name), &QPushButton::clicked, this,
@@ -176,8 +181,8 @@ void frmVIRELO::ConnectHandlers() {
     });
     connect(control<QLineEdit>("txtEnterHostName"), &QLineEdit::textChanged, this,
             [this] { txtEnterHostName_Change(); });
-    for (const char* name : {"txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
-                             "cmbDriverClassJDBC", "cmdCloseTCP"}) {
+    for (const char* name :
+         {"txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN", "cmbDriverClassJDBC", "cmdCloseTCP"}) {
         control(name)->installEventFilter(this);
     }
 }

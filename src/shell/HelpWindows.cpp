@@ -37,7 +37,9 @@ HelpWindows::~HelpWindows() {
     }
 }
 
-int HelpWindows::Px(int twips) const { return static_cast<int>(std::lround(twips * dpi_ / 1440.0)); }
+int HelpWindows::Px(int twips) const {
+    return static_cast<int>(std::lround(twips * dpi_ / 1440.0));
+}
 
 QWidget* HelpWindows::Instance(SideWindow which) const {
     return windows_[static_cast<std::size_t>(which)].data();

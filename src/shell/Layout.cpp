@@ -3,6 +3,8 @@
 namespace virelo::shell {
 namespace {
 
+// One row per control, as laid out on the window: easier to check against the design as a table.
+// clang-format off
 constexpr ControlRow kRows[] = {
     {0, nullptr, "fratcpclient", Kind::Frame, "Client Information", {240, 480, 7575, 3015}, 0, ""},
     {0, nullptr, "fraServer", Kind::Frame, "Server Information", {240, 3720, 7575, 3375}, 0, ""},
@@ -174,9 +176,12 @@ constexpr ControlRow kRows[] = {
     {4, "frameBuildURLJDBC", "txtParamValueJDBC", Kind::TextBox, "", {7200, 2040, 2895, 285}, 0, ""},
     {4, "frameBuildURLJDBC", "cmdAddParameterJDBC", Kind::Button, "Set", {10200, 1920, 855, 375}, 0, ""},
 };
+// clang-format on
 
 }  // namespace
 
-std::span<const ControlRow> MainWindowLayout() { return kRows; }
+std::span<const ControlRow> MainWindowLayout() {
+    return kRows;
+}
 
 }  // namespace virelo::shell

@@ -115,8 +115,8 @@ QTabWidget* BuildMainLayout(QWidget* window, double dpi, ControlMap& controls) {
             control->setFocusPolicy(Qt::ClickFocus);
         }
         if (row.kind == Kind::TextBox || row.kind == Kind::Combo || row.kind == Kind::List) {
-            SetBackColour(control, (row.flags & kMenuBackground) ? SysColour::Menu
-                                                                 : SysColour::Window);
+            SetBackColour(control,
+                          (row.flags & kMenuBackground) ? SysColour::Menu : SysColour::Window);
         }
         FitCaption(control, row.kind);
         controls.emplace(row.name, control);

@@ -17,8 +17,7 @@ QRect OptionButton::textRect(int width, int height) const {
 
 int OptionButton::heightForWidth(int width) const {
     const QRect area = textRect(width, 10000);
-    const int textHeight =
-        fontMetrics().boundingRect(area, kWrapFlags, text()).height();
+    const int textHeight = fontMetrics().boundingRect(area, kWrapFlags, text()).height();
     const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, this);
     return qMax(textHeight, indicator);
 }
@@ -35,8 +34,8 @@ void OptionButton::paintEvent(QPaintEvent* /*event*/) {
     painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, indicator);
 
     const QRect area = textRect(width(), height());
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::WindowText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawText(area, kWrapFlags, text());
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

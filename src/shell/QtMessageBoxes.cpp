@@ -7,10 +7,10 @@ namespace virelo::shell {
 
 void QtMessageBoxes::show(const std::string& text, const std::string& title,
                           platform::BoxIcon icon) {
-    QMessageBox box(icon == platform::BoxIcon::Critical ? QMessageBox::Critical
-                                                        : QMessageBox::NoIcon,
-                    QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+    QMessageBox box(
+        icon == platform::BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+        QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+        QApplication::activeWindow());
     // A box opened from a blocking handler must not show the handler's wait cursor.
     QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     box.exec();

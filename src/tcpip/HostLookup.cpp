@@ -24,9 +24,13 @@ std::string DottedAddress(const std::vector<std::uint8_t>& bytes) {
     return text;
 }
 
-bool TCPIP::InitSockets() { return sockets_.startup(0x0101) == 0; }
+bool TCPIP::InitSockets() {
+    return sockets_.startup(0x0101) == 0;
+}
 
-void TCPIP::CleanupSockets() { sockets_.cleanup(); }
+void TCPIP::CleanupSockets() {
+    sockets_.cleanup();
+}
 
 std::string TCPIP::GetLocalHostName(const std::string& logPath) {
     std::string raw;
@@ -81,9 +85,9 @@ HostInfo TCPIP::Decode(const platform::HostEntry& entry, const std::string& sour
     }
     info.Addresses->emplace_back();
     info.AddrCount = static_cast<std::int16_t>(entry.addresses.size());
-    general_.WriteLog(logPath, source,
-                      info.AddrCount == 0 ? "This Host has no IP Address!"
-                                          : "Host IP Address(s) retrieved");
+    general_.WriteLog(
+        logPath, source,
+        info.AddrCount == 0 ? "This Host has no IP Address!" : "Host IP Address(s) retrieved");
     return info;
 }
 

@@ -145,7 +145,8 @@ TEST_F(GeneralTest, ReadTextFilePutsCrLfBeforeEveryLine) {
     };
     for (const auto& [content, expected] : cases) {
         temp.write("in.log", content);
-        EXPECT_EQ(general.ReadTextFile(temp.file("in.log")), expected) << testing::PrintToString(content);
+        EXPECT_EQ(general.ReadTextFile(temp.file("in.log")), expected)
+            << testing::PrintToString(content);
     }
     try {
         general.ReadTextFile(temp.file("absent.log"));

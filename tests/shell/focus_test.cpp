@@ -50,11 +50,11 @@ TEST_F(FocusTest, TabMovesThroughEachPageInOrderAndWrapsToItsFirstControl) {
          {"txtUserNameCon", "txtPasswordCon", "cboServerCon", "cmdLookupCon", "txtHostCon",
           "txtServiceCon", "cboProtocolCon", "txtDatabaseCon", "cmdPingCon", "cmdhelpnative",
           "cmdAboutCon", "cmdCloseCon"}},
-        {2,
-         {"cboSystemDSN", "optSystemDSN", "cboUserDSN", "cboODBCDriver", "cboADOOleDriver",
-          "txtDSNLess", "cboADOServer", "cmdLookupSqlhostInfo", "txtADOHost", "txtADOPort",
-          "cboADOProtocol", "txtADODatabase", "txtUID", "txtPWD", "cmdViewString", "cmdPingADO",
-          "cmdClearADO", "cmdhelpcom", "cmdAboutODBC", "cmdCloseODBC"}},
+        {2, {"cboSystemDSN",    "optSystemDSN", "cboUserDSN",     "cboODBCDriver",
+             "cboADOOleDriver", "txtDSNLess",   "cboADOServer",   "cmdLookupSqlhostInfo",
+             "txtADOHost",      "txtADOPort",   "cboADOProtocol", "txtADODatabase",
+             "txtUID",          "txtPWD",       "cmdViewString",  "cmdPingADO",
+             "cmdClearADO",     "cmdhelpcom",   "cmdAboutODBC",   "cmdCloseODBC"}},
         {3,
          {"cboODBCSysDSN", "optODBCSysDSN", "cboODBCUsrDSN", "txtODBCUID", "txtODBCPWD",
           "cmdODBCPing", "cmdODBCClear", "cmdhelpodbc", "cmdODBCAbout", "cmdODBCClose"}},
@@ -80,11 +80,12 @@ TEST_F(FocusTest, ShiftTabStaysOnThePageAndTheSelectedOptionTakesTheStop) {
 
 TEST_F(FocusTest, JdbcWrapsThroughTheHiddenHostBoxOnlyWhenItsTextChanges) {
     bringToFront(4);
-    const Names stops{"cmbDriverClassJDBC", "optBuildURLJDBC", "cmbProtocolJDBC", "txtHostJDBC",
-                      "txtPortJDBC",        "txtUserJDBC",     "txtDBNameJDBC",   "txtPassJDBC",
-                      "lstParamsJDBC",      "txtParamJDBC",    "txtParamValueJDBC",
-                      "cmdDeleteParameterJDBC", "cmdAddParameterJDBC", "txtConURLJDBC", "cmdBuildJDBC",
-                      "cmdConnectCompJDBC", "cmdhelpjdbc",     "cmbJDBCAbout",    "cmdJDBCClose"};
+    const Names stops{
+        "cmbDriverClassJDBC",  "optBuildURLJDBC", "cmbProtocolJDBC",   "txtHostJDBC",
+        "txtPortJDBC",         "txtUserJDBC",     "txtDBNameJDBC",     "txtPassJDBC",
+        "lstParamsJDBC",       "txtParamJDBC",    "txtParamValueJDBC", "cmdDeleteParameterJDBC",
+        "cmdAddParameterJDBC", "txtConURLJDBC",   "cmdBuildJDBC",      "cmdConnectCompJDBC",
+        "cmdhelpjdbc",         "cmbJDBCAbout",    "cmdJDBCClose"};
     Names expected = stops;
     expected.push_back("txtEnterHostName");
     EXPECT_EQ(tabThrough(static_cast<int>(stops.size())), expected);

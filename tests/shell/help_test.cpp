@@ -11,7 +11,9 @@ namespace {
 
 using HelpTest = test::WindowFixture;
 
-void DeleteClosedWindows() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void DeleteClosedWindows() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 int CountTopLevel(const QString& name) {
     int count = 0;
@@ -42,9 +44,11 @@ TEST_F(HelpTest, OneAboutWindowForTheWholeProgram) {
 
 TEST_F(HelpTest, HelpWindowsComeBackWithTheirInitialText) {
     auto window = open();
-    const std::pair<const char*, const char*> buttons[] = {
-        {"cmdtcphelp", "TCP Help"},  {"cmdhelpnative", "Native Connect Help"},
-        {"cmdhelpcom", "COM+ Help"}, {"cmdhelpodbc", "ODBC Help"}, {"cmdhelpjdbc", "JDBC Help"}};
+    const std::pair<const char*, const char*> buttons[] = {{"cmdtcphelp", "TCP Help"},
+                                                           {"cmdhelpnative", "Native Connect Help"},
+                                                           {"cmdhelpcom", "COM+ Help"},
+                                                           {"cmdhelpodbc", "ODBC Help"},
+                                                           {"cmdhelpjdbc", "JDBC Help"}};
     for (const auto& [button, caption] : buttons) {
         window->control<QPushButton>(button)->click();
     }
@@ -92,14 +96,28 @@ TEST_F(HelpTest, HelpTextsHaveTitleSectionsAndOneEntryPerControl) {
         {HelpTopic::Tcp,
          {"TCPIP TAB WINDOW:", "Client Information Section:", "Server Information Section:",
           "Service and Port Information Section:"},
-         {"Host Name gethostname()", "Fully Qualified Host Name gethostbyname()",
-          "List of Host Aliases gethostbyname()", "List of IP Addresses gethostbyname()",
-          "Ping Host By Name gethostbyname()", "Ping Host By Address gethostbyaddr()", "Clear",
-          "TCP Ping", "Enter Host Name or IP Address here", "Host Name", "List of Host Aliases",
-          "List of IP Addresses", "Retrieve by Service Name getservbyname()",
-          "Retrieve by Port Number getservbyport()", "Enter Service Name or Port # here",
-          "Protocol Type", "Retrieve", "Clear", "Service Name", "List of Service Aliases",
-          "Port Number", "Protocol"}},
+         {"Host Name gethostname()",
+          "Fully Qualified Host Name gethostbyname()",
+          "List of Host Aliases gethostbyname()",
+          "List of IP Addresses gethostbyname()",
+          "Ping Host By Name gethostbyname()",
+          "Ping Host By Address gethostbyaddr()",
+          "Clear",
+          "TCP Ping",
+          "Enter Host Name or IP Address here",
+          "Host Name",
+          "List of Host Aliases",
+          "List of IP Addresses",
+          "Retrieve by Service Name getservbyname()",
+          "Retrieve by Port Number getservbyport()",
+          "Enter Service Name or Port # here",
+          "Protocol Type",
+          "Retrieve",
+          "Clear",
+          "Service Name",
+          "List of Service Aliases",
+          "Port Number",
+          "Protocol"}},
         {HelpTopic::Native,
          {"NATIVE CONNECT TAB WINDOW HELP", "User Information:", "Login Information:"},
          {"User Name", "Password", "Orvane Nembrion Server", "Host Name", "Services", "Protocol",

@@ -69,8 +69,8 @@ TEST_F(LayoutTest, SpotChecksOfControls) {
 
 TEST_F(LayoutTest, PanesAndDisplayFieldsCannotBeTypedIntoOrTabbedTo) {
     auto window = open();
-    for (const char* name : {"txtDiagTCP", "txtErrorCon", "txtDiagCOM", "txtDiagODBC",
-                             "txtMessagesJDBC"}) {
+    for (const char* name :
+         {"txtDiagTCP", "txtErrorCon", "txtDiagCOM", "txtDiagODBC", "txtMessagesJDBC"}) {
         MessagePane* pane = window->pane(name);
         ASSERT_NE(pane, nullptr) << name;
         EXPECT_TRUE(pane->isReadOnly()) << name;

@@ -73,8 +73,7 @@ TEST_F(StartupTest, SocketsStartupFailureShowsTheBoxAndTheLookUpFailures) {
               "The underlying network subsystem is not ready for network communication.");
     EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
     EXPECT_EQ(boxes.boxes[0].icon, platform::BoxIcon::Critical);
-    EXPECT_EQ(window->pane("txtDiagTCP")->text(),
-              "\r\n3:04:05 PM : 10093\r\n3:04:05 PM : 10093");
+    EXPECT_EQ(window->pane("txtDiagTCP")->text(), "\r\n3:04:05 PM : 10093\r\n3:04:05 PM : 10093");
     EXPECT_EQ(window->control<QLineEdit>("txtQualifiedNameTCP")->text(), "");
     EXPECT_EQ(window->control<QListWidget>("lstAliasListTCP")->count(), 0);
     EXPECT_EQ(window->control<QListWidget>("lstIpAddressTCP")->count(), 0);

@@ -23,8 +23,7 @@ protected:
     static constexpr double kDpi = 96.0;
 
     std::unique_ptr<shell::frmVIRELO> open(shell::frmVIRELO::ListFillers fillers = {}) {
-        return std::make_unique<shell::frmVIRELO>(platform, sideWindows, std::move(fillers),
-                                                  kDpi);
+        return std::make_unique<shell::frmVIRELO>(platform, sideWindows, std::move(fillers), kDpi);
     }
     // Shows the window and makes it active, which focus handling needs.
     static void activate(QWidget& window) {

@@ -102,8 +102,10 @@ TEST_F(HostLookupTest, DecodingTrimsAliasesAndFormatsEveryAddressByte) {
     platform::HostEntry entry;
     entry.name = "";
     entry.aliases = {"  first ", "second"};
-    entry.addresses = {{10, 0, 0, 1}, {255, 0, 7, 200},
-                       std::vector<std::uint8_t>{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}};
+    entry.addresses = {
+        {10, 0, 0, 1},
+        {255, 0, 7, 200},
+        std::vector<std::uint8_t>{0xfe, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}};
     canned.entry = entry;
 
     const HostInfo info = module.GetHostByNameInfo(" \tname ", path);
@@ -111,8 +113,9 @@ TEST_F(HostLookupTest, DecodingTrimsAliasesAndFormatsEveryAddressByte) {
     EXPECT_EQ(info.AliasCount, 2);
     EXPECT_EQ(info.Aliases, (std::vector<std::string>{"first", "second", ""}));
     EXPECT_EQ(info.AddrCount, 3);
-    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"10.0.0.1", "255.0.7.200",
-                                                        "254.128.0.0.0.0.0.0.0.0.0.0.0.0.0.1", ""}));
+    EXPECT_EQ(info.Addresses,
+              (std::vector<std::string>{"10.0.0.1", "255.0.7.200",
+                                        "254.128.0.0.0.0.0.0.0.0.0.0.0.0.0.1", ""}));
     EXPECT_EQ(log(),
               "3:04:05 PM : Fully qualified HostName returned as blank??\r\n"
               "3:04:05 PM : Host Aliases retrieved\r\n"

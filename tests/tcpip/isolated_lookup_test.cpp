@@ -33,8 +33,7 @@ TEST_F(IsolatedLookupTest, AllAddressesAndAliasesInResolverOrder) {
     EXPECT_EQ(info.AliasCount, 2);
     EXPECT_EQ(info.Aliases, (std::vector<std::string>{"mh-alias-one", "mh-alias-two", ""}));
     EXPECT_EQ(info.AddrCount, 3);
-    EXPECT_EQ(info.Addresses,
-              (std::vector<std::string>{"10.9.8.1", "10.9.8.2", "10.9.8.3", ""}));
+    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"10.9.8.1", "10.9.8.2", "10.9.8.3", ""}));
     EXPECT_EQ(log(),
               "3:04:05 PM : Fully Qualified HostName: multi.test\r\n"
               "3:04:05 PM : Host Aliases retrieved\r\n"

@@ -1,7 +1,7 @@
 #include "platform/posix/PosixClock.h"
 
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 
 namespace virelo::platform::posix {
 

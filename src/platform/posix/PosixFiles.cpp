@@ -45,8 +45,8 @@ FileStatus Failure(int err, const std::string& path) {
     status.reason = path + ": " + std::strerror(err);
     switch (err) {
         case ENOENT:
-            status.error = DirectoryExists(Parent(path)) ? FileError::NotFound
-                                                         : FileError::PathNotFound;
+            status.error =
+                DirectoryExists(Parent(path)) ? FileError::NotFound : FileError::PathNotFound;
             break;
         case ENOTDIR:
             status.error = FileError::PathNotFound;

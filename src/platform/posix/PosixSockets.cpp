@@ -128,6 +128,8 @@ std::optional<HostEntry> PosixSockets::hostByAddr(std::uint32_t addressNetworkOr
         lastError_);
 }
 
-std::uint32_t PosixSockets::inetAddr(const std::string& text) { return inet_addr(text.c_str()); }
+std::uint32_t PosixSockets::inetAddr(const std::string& text) {
+    return inet_addr(text.c_str());
+}
 
 }  // namespace virelo::platform::posix
