@@ -19,7 +19,9 @@ inline void RequireIsolatedResolver(char** argv) {
     setenv("LD_PRELOAD", VIRELO_NSS_WRAPPER_LIBRARY, 1);
     setenv("NSS_WRAPPER_HOSTS", VIRELO_TEST_HOSTS_FILE, 1);
     setenv("NSS_WRAPPER_HOSTNAME", "test-ws", 1);
-    // A sanitizer runtime must not insist on coming first in the library list.
+    // Sanitizer runtimes refuse libraries loaded with RTLD_DEEPBIND, and must not insist on
+    // coming first in the library list.
+    setenv("NSS_WRAPPER_DISABLE_DEEPBIND", "1", 1);
     const char* asan = std::getenv("ASAN_OPTIONS");
     setenv("ASAN_OPTIONS",
            (std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
