@@ -88,6 +88,7 @@ TEST_F(LayoutTest, PanesAndDisplayFieldsCannotBeTypedIntoOrTabbedTo) {
 
 TEST_F(LayoutTest, EveryCaptionIsReadableAtNinetySixDpi) {
     auto window = open();
+    activate(*window);  // fonts and styles are final once the window is shown
     for (const ControlRow& row : MainWindowLayout()) {
         QWidget* control = window->control(row.name);
         ASSERT_NE(control, nullptr) << row.name;
