@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
 
     virelo::platform::SystemServices system;
     virelo::shell::QtMessageBoxes boxes;
-    virelo::platform::Platform platform{system.sockets, system.files, system.clock,
-                                        system.processes, boxes};
+    virelo::platform::Platform platform{system.sockets, system.icmp,      system.files,
+                                        system.clock,   system.processes, boxes};
     virelo::shell::HelpWindows sideWindows(96.0);
     std::unique_ptr<QWidget> window;
     if (bare) {
@@ -52,9 +52,8 @@ int main(int argc, char** argv) {
             tabs->addTab(new QWidget, caption);
         }
     } else {
-        window = std::make_unique<virelo::shell::frmVIRELO>(platform, sideWindows,
-                                                             virelo::shell::frmVIRELO::ListFillers{},
-                                                             96.0);
+        window = std::make_unique<virelo::shell::frmVIRELO>(
+            platform, sideWindows, virelo::shell::frmVIRELO::ListFillers{}, 96.0);
     }
     window->show();
     QApplication::processEvents();

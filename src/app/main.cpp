@@ -15,8 +15,8 @@ int main(int argc, char* argv[]) {
 
     virelo::platform::SystemServices system;
     virelo::shell::QtMessageBoxes boxes;
-    virelo::platform::Platform platform{system.sockets, system.files, system.clock,
-                                        system.processes, boxes};
+    virelo::platform::Platform platform{system.sockets, system.icmp,      system.files,
+                                        system.clock,   system.processes, boxes};
     const double dpi = virelo::shell::ScreenDpi();
     virelo::shell::HelpWindows sideWindows(dpi);
     virelo::shell::frmVIRELO window(platform, sideWindows, {}, dpi);

@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Files.h"
+#include "platform/Icmp.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Processes.h"
 #include "platform/Sockets.h"
@@ -12,6 +13,7 @@ namespace virelo::platform {
 // fakes where a failure cannot be made to happen on this machine.
 struct Platform {
     Sockets& sockets;
+    Icmp& icmp;
     Files& files;
     Clock& clock;
     Processes& processes;

@@ -15,6 +15,14 @@ struct HostEntry {
     std::vector<std::vector<std::uint8_t>> addresses;
 };
 
+// A services-database entry copied out of the C library's memory.
+struct ServiceEntry {
+    std::string name;
+    std::vector<std::string> aliases;
+    std::uint16_t portNetworkOrder = 0;
+    std::string protocol;
+};
+
 // The sockets library as the TCP/IP diagnostics use it. Error numbers are those of Windows Sockets
 // (11001 host not found, 10093 no session, ...) on every system, so log lines read the same.
 class Sockets {
@@ -33,6 +41,12 @@ public:
     virtual std::optional<HostEntry> hostByAddr(std::uint32_t addressNetworkOrder) = 0;
     // inet_addr: dotted text to an address in network byte order, 0xFFFFFFFF when malformed.
     virtual std::uint32_t inetAddr(const std::string& text) = 0;
+    // getservbyname; protocol names are matched without regard to case, as Windows does.
+    virtual std::optional<ServiceEntry> serviceByName(const std::string& name,
+                                                      const std::string& protocol) = 0;
+    // getservbyport, for a port in network byte order.
+    virtual std::optional<ServiceEntry> serviceByPort(std::uint16_t portNetworkOrder,
+                                                      const std::string& protocol) = 0;
     // WSAGetLastError: the error number of the last failed call.
     virtual std::int32_t lastError() const = 0;
 };
@@ -44,7 +58,7 @@ inline constexpr std::int32_t kFault = 10014;
 inline constexpr std::int32_t kHostNotFound = 11001;
 inline constexpr std::int32_t kTryAgain = 11002;
 inline constexpr std::int32_t kNoRecovery = 11003;
-inline constexpr std::int32_t kNoData = 11004;
+inline constexpr std::int32_t kNoData = 11004;  // also: no such service
 }  // namespace wsa
 
 }  // namespace virelo::platform

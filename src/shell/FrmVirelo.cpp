@@ -11,6 +11,7 @@
 #include "shell/BusyCursor.h"
 #include "shell/Layout.h"
 #include "shell/MessagePane.h"
+#include "tcpip/TcpipTab.h"
 
 namespace virelo::shell {
 namespace {
@@ -61,7 +62,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Lis
                      double dpi)
     : platform_(platform),
       general_(platform.files, platform.clock, platform.processes),
-      tcpip_(platform.sockets, general_),
+      tcpip_(platform.sockets, platform.icmp, general_),
       sideWindows_(sideWindows),
       fillers_(std::move(fillers)) {
     setObjectName("frmVIRELO");
@@ -81,6 +82,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Lis
     setFixedSize(TwipsToPixels(kClientArea.width, dpi), TwipsToPixels(kClientArea.height, dpi));
     tabs_ = BuildMainLayout(this, dpi, controls_);
     ConnectHandlers();
+    tcpipTab_ = new tcpip::TcpipTab(*this);
     Form_Load();
 }
 

@@ -12,6 +12,10 @@
 #include "tcpip/TCPIP.h"
 
 class QLineEdit;
+
+namespace virelo::tcpip {
+class TcpipTab;
+}
 class QTabWidget;
 
 namespace virelo::shell {
@@ -48,6 +52,10 @@ public:
         return it == controls_.end() ? nullptr : qobject_cast<T*>(it->second);
     }
     MessagePane* pane(const std::string& name) const;
+    platform::Platform& platform() { return platform_; }
+    general::General& general() { return general_; }
+    tcpip::TCPIP& tcpip() { return tcpip_; }
+    tcpip::TcpipTab& tcpipTab() { return *tcpipTab_; }
     QTabWidget* SSTabVIRELO() const { return tabs_; }
     // The TabIndex a control holds now (1 for the first of the page in front), 0 when none.
     int TabIndexOf(const std::string& name) const;
@@ -91,6 +99,7 @@ private:
     ListFillers fillers_;
     ControlMap controls_;
     QTabWidget* tabs_ = nullptr;
+    tcpip::TcpipTab* tcpipTab_ = nullptr;  // owned as a child object of the window
     FocusOrder focusOrder_;
     std::vector<std::string> startupProblems_;
     int shownTab_ = 0;

@@ -124,7 +124,7 @@ TEST_F(StartupTest, EveryCloseButtonUnloadsOnceAndCleansUpSockets) {
     for (const char* button :
          {"cmdCloseTCP", "cmdCloseCon", "cmdCloseODBC", "cmdODBCClose", "cmdJDBCClose"}) {
         test::CountingSockets counted;
-        platform::Platform counting{counted, files, clock, processes, boxes};
+        platform::Platform counting{counted, icmp, files, clock, processes, boxes};
         {
             frmVIRELO window(counting, sideWindows, {}, kDpi);
             window.show();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,34 @@ public:
     std::int32_t startupFailure = 0;
     int startups = 0;
     int cleanups = 0;
+};
+
+}  // namespace virelo::test
+
+#include "platform/posix/PosixIcmp.h"
+
+namespace virelo::test {
+
+// The real echo service, unless a test scripts what it answers: an outcome that cannot be made to
+// happen on this machine on demand (a port-unreachable reply, no echo socket at all).
+class ScriptedIcmp : public platform::posix::PosixIcmp {
+public:
+    bool sendEcho(std::uint32_t address, std::string_view data, std::uint32_t timeoutMs,
+                  platform::EchoResult& result, std::string& openFailure) override {
+        ++requests;
+        if (openFails) {
+            openFailure = "ICMP raw socket: Operation not permitted";
+            return false;
+        }
+        if (scripted) {
+            result = *scripted;
+            return true;
+        }
+        return PosixIcmp::sendEcho(address, data, timeoutMs, result, openFailure);
+    }
+    std::optional<platform::EchoResult> scripted;
+    bool openFails = false;
+    int requests = 0;
 };
 
 }  // namespace virelo::test

@@ -40,11 +40,12 @@ protected:
     TempDir temp;
     ScopedEnv tempEnv{"TEMP", temp.path()};
     CountingSockets sockets;
+    ScriptedIcmp icmp;
     platform::posix::PosixFiles files;
     FixedClock clock;
     platform::posix::PosixProcesses processes;
     RecordingBoxes boxes;
-    platform::Platform platform{sockets, files, clock, processes, boxes};
+    platform::Platform platform{sockets, icmp, files, clock, processes, boxes};
     shell::HelpWindows sideWindows{kDpi};
 };
 

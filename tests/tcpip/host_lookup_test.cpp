@@ -3,29 +3,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "platform/posix/SystemPlatform.h"
-#include "support/Fakes.h"
-#include "support/TempDir.h"
-#include "tcpip/TCPIP.h"
+#include "support/ModuleFixture.h"
 
 namespace virelo::tcpip {
 namespace {
 
-class HostLookupTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(tcpip.InitSockets()); }
-    void TearDown() override { tcpip.CleanupSockets(); }
-    std::string log() { return temp.read("virelo.log"); }
-
-    platform::posix::PosixSockets sockets;
-    platform::posix::PosixFiles files;
-    test::FixedClock clock;
-    platform::posix::PosixProcesses processes;
-    general::General general{files, clock, processes};
-    TCPIP tcpip{sockets, general};
-    test::TempDir temp;
-    std::string path = temp.file("virelo.log");
-};
+using HostLookupTest = test::ModuleFixture;
 
 void ExpectLocalhost(const HostInfo& info) {
     EXPECT_EQ(info.HostName, "localhost");
@@ -98,7 +81,7 @@ public:
 
 TEST_F(HostLookupTest, DecodingTrimsAliasesAndFormatsEveryAddressByte) {
     CannedSockets canned;
-    TCPIP module(canned, general);
+    TCPIP module(canned, icmp, general);
     platform::HostEntry entry;
     entry.name = "";
     entry.aliases = {"  first ", "second"};
@@ -124,7 +107,7 @@ TEST_F(HostLookupTest, DecodingTrimsAliasesAndFormatsEveryAddressByte) {
 
 TEST_F(HostLookupTest, AnEntryWithoutAddressesKeepsOneEmptySlot) {
     CannedSockets canned;
-    TCPIP module(canned, general);
+    TCPIP module(canned, icmp, general);
     canned.entry = platform::HostEntry{"bare.example", {}, {}};
     const HostInfo info = module.GetHostByNameInfo("bare.example", path);
     EXPECT_EQ(info.AddrCount, 0);
@@ -137,7 +120,7 @@ TEST_F(HostLookupTest, AnEntryWithoutAddressesKeepsOneEmptySlot) {
 
 TEST_F(HostLookupTest, LocalHostNameFailuresAndBlankNames) {
     CannedSockets canned;
-    TCPIP module(canned, general);
+    TCPIP module(canned, icmp, general);
     canned.hostNameText = "   ";
     EXPECT_EQ(module.GetLocalHostName(path), "");
     canned.hostNameText = "  ws1 ";

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -130,6 +131,73 @@ std::optional<HostEntry> PosixSockets::hostByAddr(std::uint32_t addressNetworkOr
 
 std::uint32_t PosixSockets::inetAddr(const std::string& text) {
     return inet_addr(text.c_str());
+}
+
+namespace {
+
+// The services database lists protocols in lower case and the C library compares them exactly;
+// Windows does not mind the case, and users type "TCP".
+std::string LowerCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+template <typename Lookup>
+std::optional<ServiceEntry> ResolveService(Lookup lookup, std::int32_t& lastError) {
+    std::vector<char> buffer(1024);
+    for (;;) {
+        servent storage{};
+        servent* result = nullptr;
+        const int rc = lookup(&storage, buffer.data(), buffer.size(), &result);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc != 0 || result == nullptr) {
+            lastError = wsa::kNoData;  // what Windows Sockets reports for an unknown service
+            return std::nullopt;
+        }
+        ServiceEntry entry;
+        entry.name = result->s_name != nullptr ? result->s_name : "";
+        for (char** alias = result->s_aliases; alias != nullptr && *alias != nullptr; ++alias) {
+            entry.aliases.emplace_back(*alias);
+        }
+        entry.portNetworkOrder = static_cast<std::uint16_t>(result->s_port);
+        entry.protocol = result->s_proto != nullptr ? result->s_proto : "";
+        return entry;
+    }
+}
+
+}  // namespace
+
+std::optional<ServiceEntry> PosixSockets::serviceByName(const std::string& name,
+                                                        const std::string& protocol) {
+    if (!inSession()) {
+        return std::nullopt;
+    }
+    const std::string proto = LowerCase(protocol);
+    return ResolveService(
+        [&](servent* s, char* buf, std::size_t len, servent** result) {
+            return getservbyname_r(name.c_str(), proto.empty() ? nullptr : proto.c_str(), s, buf,
+                                   len, result);
+        },
+        lastError_);
+}
+
+std::optional<ServiceEntry> PosixSockets::serviceByPort(std::uint16_t portNetworkOrder,
+                                                        const std::string& protocol) {
+    if (!inSession()) {
+        return std::nullopt;
+    }
+    const std::string proto = LowerCase(protocol);
+    return ResolveService(
+        [&](servent* s, char* buf, std::size_t len, servent** result) {
+            return getservbyport_r(portNetworkOrder, proto.empty() ? nullptr : proto.c_str(), s,
+                                   buf, len, result);
+        },
+        lastError_);
 }
 
 }  // namespace virelo::platform::posix

@@ -15,6 +15,10 @@ public:
     std::optional<HostEntry> hostByName(const std::string& name) override;
     std::optional<HostEntry> hostByAddr(std::uint32_t addressNetworkOrder) override;
     std::uint32_t inetAddr(const std::string& text) override;
+    std::optional<ServiceEntry> serviceByName(const std::string& name,
+                                              const std::string& protocol) override;
+    std::optional<ServiceEntry> serviceByPort(std::uint16_t portNetworkOrder,
+                                              const std::string& protocol) override;
     std::int32_t lastError() const override { return lastError_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFiles.h"
+#include "platform/posix/PosixIcmp.h"
 #include "platform/posix/PosixProcesses.h"
 #include "platform/posix/PosixSockets.h"
 
@@ -10,6 +11,7 @@ namespace virelo::platform {
 // The workstation's own services, as the program uses them outside tests.
 struct SystemServices {
     posix::PosixSockets sockets;
+    posix::PosixIcmp icmp;
     posix::PosixFiles files;
     posix::PosixClock clock;
     posix::PosixProcesses processes;

@@ -1,0 +1,201 @@
+#include "tcpip/TcpipTab.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "shell/BusyCursor.h"
+#include "shell/FrmVirelo.h"
+#include "shell/Layout.h"
+#include "shell/MessagePane.h"
+
+namespace virelo::tcpip {
+namespace {
+
+constexpr const char* kEchoData = "Hello There";
+
+std::string TextOf(const QLineEdit* box) {
+    return box->text().toStdString();
+}
+
+void AddEntries(QListWidget* list, const std::vector<std::string>& entries, std::int16_t count) {
+    for (std::int16_t i = 0; i <= count && i < static_cast<std::int16_t>(entries.size()); ++i) {
+        list->addItem(QString::fromStdString(entries[static_cast<std::size_t>(i)]));
+    }
+}
+
+}  // namespace
+
+TcpipTab::TcpipTab(shell::frmVIRELO& window) : QObject(&window), window_(window) {
+    const auto onClick = [this](const char* name, void (TcpipTab::*handler)()) {
+        connect(window_.control<QPushButton>(name), &QPushButton::clicked, this, handler);
+    };
+    onClick("cmdPingTCP", &TcpipTab::cmdPingTCP_Click);
+    onClick("cmdClearTCP", &TcpipTab::cmdClearTCP_Click);
+    onClick("cmdRetrieve", &TcpipTab::cmdRetrieve_Click);
+    onClick("cmdClearServ", &TcpipTab::cmdClearServ_Click);
+    // An option button's click handler runs when it becomes the selected one of its group.
+    const auto onSelect = [this](const char* name, void (TcpipTab::*handler)()) {
+        connect(window_.control<QRadioButton>(name), &QRadioButton::toggled, this,
+                [this, handler](bool selected) {
+                    if (selected) {
+                        (this->*handler)();
+                    }
+                });
+    };
+    onSelect("optHostbyName", &TcpipTab::optHostbyName_Click);
+    onSelect("optHostbyAddr", &TcpipTab::optHostbyAddr_Click);
+    onSelect("optServiceName", &TcpipTab::optServiceName_Click);
+    onSelect("optPortName", &TcpipTab::optPortName_Click);
+}
+
+void TcpipTab::ClearServerFields() {
+    window_.control<QLineEdit>("txtEnterHostName")->clear();
+    cmdClearTCP_Click();
+}
+
+void TcpipTab::cmdClearTCP_Click() {
+    window_.control<QLineEdit>("txtEnterHostName")->clear();
+    window_.control<QLineEdit>("txtHostNameTCP2")->clear();
+    window_.control<QListWidget>("lstAliasListTCP2")->clear();
+    window_.control<QListWidget>("lstIpAddressTCP2")->clear();
+}
+
+void TcpipTab::cmdPingTCP_Click() {
+    shell::BusyCursor busy;
+    general::General& general = window_.general();
+    TCPIP& tcpip = window_.tcpip();
+    shell::MessagePane* diag = window_.pane("txtDiagTCP");
+    const std::string host = Trim(TextOf(window_.control<QLineEdit>("txtEnterHostName")));
+    const bool byName = window_.control<QRadioButton>("optHostbyName")->isChecked();
+    try {
+        // Cleared first, so a failure to choose a name never touches an earlier run's log.
+        window_.LogPath.clear();
+        window_.LogPath = general.GetLogPath();
+        diag->setText("");
+        cmdClearTCP_Click();
+        window_.control<QLineEdit>("txtEnterHostName")->setText(QString::fromStdString(host));
+
+        const HostInfo info = byName ? tcpip.GetHostByNameInfo(host, window_.LogPath)
+                                     : tcpip.GetHostByAddrInfo(host, window_.LogPath);
+        shell::SetText(window_.control<QLineEdit>("txtHostNameTCP2"), info.HostName);
+        if (!info.Aliases || !info.Addresses) {
+            throw Error(9, "VIRELO", "Subscript out of range");
+        }
+        AddEntries(window_.control<QListWidget>("lstAliasListTCP2"), *info.Aliases,
+                   info.AliasCount);
+
+        auto* addresses = window_.control<QListWidget>("lstIpAddressTCP2");
+        EchoReply reply;
+        for (std::int16_t i = 0; i <= info.AddrCount; ++i) {
+            const std::string& address = (*info.Addresses)[static_cast<std::size_t>(i)];
+            addresses->addItem(QString::fromStdString(address));
+            if (address.empty()) {
+                continue;
+            }
+            if (!tcpip.InitSockets()) {
+                diag->setText(diag->text() + window_.platform().clock.timeOfDay() + " : " +
+                              "Socket initialisation Failure!!" + "\r\n");
+                continue;
+            }
+            const std::int32_t status =
+                tcpip.PingAddress(address, kEchoData, reply, window_.LogPath);
+            diag->setText(EchoReport(address, status, reply, window_.platform().clock.timeOfDay()));
+            tcpip.CleanupSockets();
+        }
+        diag->setText(diag->text() + general.ReadTextFile(window_.LogPath));
+        if (!byName) {
+            general.DeleteLogFile(window_.LogPath);
+        }
+    } catch (const std::exception& failure) {
+        ServerCheckFailed(failure, host, byName);
+    }
+}
+
+void TcpipTab::ServerCheckFailed(const std::exception& failure, const std::string& host,
+                                 bool byName) {
+    general::General& general = window_.general();
+    const Error error = AsError(failure, "VIRELO");
+    std::string text;
+    if (!window_.LogPath.empty()) {
+        try {
+            text = general.ReadTextFile(window_.LogPath);
+        } catch (const Error& unreadable) {
+            text = "\r\nThe log file could not be read: " + unreadable.description();
+        }
+    }
+    text += " Fatal Error Fail to Obtain Server Information\r\n";
+    text += ErrorLine(error) + "\r\n";
+    if (error.number() == 9) {
+        text += byName ? "The Host Name of " + host + " could not be resolved by gethostbyname()"
+                       : "The IP Address of " + host + " could not be resolved by getaddrbyname()";
+    }
+    window_.pane("txtDiagTCP")->setText(text);
+    if (!window_.LogPath.empty()) {
+        try {
+            general.DeleteLogFile(window_.LogPath);
+        } catch (const Error&) {
+            // The report is on screen; a log file that cannot be deleted stays behind.
+        }
+    }
+}
+
+void TcpipTab::ClearServiceFields(bool withInput) {
+    window_.control<QListWidget>("lstServAlias")->clear();
+    if (withInput) {
+        window_.control<QLineEdit>("txtEnterSrvPort")->clear();
+    }
+    window_.control<QLineEdit>("txtSName")->clear();
+    window_.control<QLineEdit>("txtPortNumber")->clear();
+    window_.control<QLineEdit>("txtServProtocol")->clear();
+}
+
+void TcpipTab::cmdRetrieve_Click() {
+    shell::BusyCursor busy;
+    general::General& general = window_.general();
+    shell::MessagePane* diag = window_.pane("txtDiagTCP");
+    try {
+        window_.LogPath.clear();
+        window_.LogPath = general.GetLogPath();
+        ClearServiceFields(false);
+        const std::string text = Trim(TextOf(window_.control<QLineEdit>("txtEnterSrvPort")));
+        std::string protocol =
+            Trim(window_.control<QComboBox>("cboProtocol")->currentText().toStdString());
+        if (protocol.empty()) {
+            protocol = "TCP";
+        }
+        ServiceInfo info;
+        if (window_.control<QRadioButton>("optServiceName")->isChecked()) {
+            if (text.empty()) {
+                window_.platform().boxes.show("Please Enter a Service Name", shell::kProgramName,
+                                              platform::BoxIcon::None);
+                window_.control("txtEnterSrvPort")->setFocus();
+                return;
+            }
+            info = window_.tcpip().GetServiceByName(text, protocol, window_.LogPath);
+        } else {
+            if (!ParsePortNumber(text)) {
+                window_.platform().boxes.show("Please Enter a Numeric Port #", shell::kProgramName,
+                                              platform::BoxIcon::None);
+                return;
+            }
+            info = window_.tcpip().GetServiceByPort(text, protocol, window_.LogPath);
+        }
+        shell::SetText(window_.control<QLineEdit>("txtSName"), info.ServiceName);
+        if (info.AliasCount > 0) {
+            AddEntries(window_.control<QListWidget>("lstServAlias"), *info.Aliases,
+                       info.AliasCount);
+        }
+        shell::SetText(window_.control<QLineEdit>("txtPortNumber"), info.Port);
+        shell::SetText(window_.control<QLineEdit>("txtServProtocol"), info.Protocol);
+        diag->setText(general.ReadTextFile(window_.LogPath));
+        general.DeleteLogFile(window_.LogPath);
+    } catch (const std::exception& failure) {
+        diag->appendLine("Fatal Error Fail to Obtain Service Information");
+        diag->appendLine(ErrorLine(AsError(failure, "VIRELO")));
+    }
+}
+
+}  // namespace virelo::tcpip
