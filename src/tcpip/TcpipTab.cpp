@@ -51,13 +51,12 @@ TcpipTab::TcpipTab(shell::frmVIRELO& window) : QObject(&window), window_(window)
     onSelect("optPortName", &TcpipTab::optPortName_Click);
 }
 
-void TcpipTab::ClearServerFields() {
-    window_.control<QLineEdit>("txtEnterHostName")->clear();
-    cmdClearTCP_Click();
-}
-
 void TcpipTab::cmdClearTCP_Click() {
     window_.control<QLineEdit>("txtEnterHostName")->clear();
+    ClearServerResults();
+}
+
+void TcpipTab::ClearServerResults() {
     window_.control<QLineEdit>("txtHostNameTCP2")->clear();
     window_.control<QListWidget>("lstAliasListTCP2")->clear();
     window_.control<QListWidget>("lstIpAddressTCP2")->clear();
@@ -75,8 +74,7 @@ void TcpipTab::cmdPingTCP_Click() {
         window_.LogPath.clear();
         window_.LogPath = general.GetLogPath();
         diag->setText("");
-        cmdClearTCP_Click();
-        window_.control<QLineEdit>("txtEnterHostName")->setText(QString::fromStdString(host));
+        ClearServerResults();
 
         const HostInfo info = byName ? tcpip.GetHostByNameInfo(host, window_.LogPath)
                                      : tcpip.GetHostByAddrInfo(host, window_.LogPath);

@@ -17,8 +17,8 @@ public:
 
     void cmdPingTCP_Click();
     void cmdClearTCP_Click();
-    void optHostbyName_Click() { ClearServerFields(); }
-    void optHostbyAddr_Click() { ClearServerFields(); }
+    void optHostbyName_Click() { cmdClearTCP_Click(); }
+    void optHostbyAddr_Click() { cmdClearTCP_Click(); }
 
     void cmdRetrieve_Click();
     void cmdClearServ_Click() { ClearServiceFields(true); }
@@ -26,7 +26,7 @@ public:
     void optPortName_Click() { ClearServiceFields(true); }
 
 private:
-    void ClearServerFields();
+    void ClearServerResults();
     void ClearServiceFields(bool withInput);
     void ServerCheckFailed(const std::exception& failure, const std::string& host, bool byName);
 
