@@ -89,7 +89,7 @@ TEST_F(TcpipTabTest, CheckByAddressDeletesItsLog) {
 
 TEST_F(TcpipTabTest, UnknownHostsAndBadInputEndInTheCouldNotBeResolvedSentence) {
     const std::pair<std::string, bool> cases[] = {
-        {"no-such-host.test", true}, {"", true},          {std::string(300, 'h'), true},
+        {"no-such-host.test", true}, {"", true},           {std::string(300, 'h'), true},
         {"h\xC3\xB4te.test", true},  {"999.1.1.1", false}, {"two.test", false},
     };
     for (const auto& [host, byName] : cases) {

@@ -57,10 +57,10 @@ TEST_F(EchoTest, LoopbackAnswersWithTheEchoedData) {
     EXPECT_EQ(reply.Address, 0x0100007Fu);  // 127.0.0.1 in network byte order
     EXPECT_LT(reply.RoundTripTime, 500u);
     const std::string report = EchoReport("127.0.0.1", status, reply, "3:04:05 PM");
-    EXPECT_TRUE(std::regex_match(report,
-                                 std::regex(R"(\[ ip found \] 0\r\n3:04:05 PM : Ping IP 127\.0\.0\.1 )"
-                                            R"(\[ ip found \] 0 RoundTrip Time \d+ ms Packet Size )"
-                                            R"(11 bytes Hello There)")))
+    EXPECT_TRUE(std::regex_match(
+        report, std::regex(R"(\[ ip found \] 0\r\n3:04:05 PM : Ping IP 127\.0\.0\.1 )"
+                           R"(\[ ip found \] 0 RoundTrip Time \d+ ms Packet Size )"
+                           R"(11 bytes Hello There)")))
         << report;
     EXPECT_EQ(icmp.requests, 1);
 }

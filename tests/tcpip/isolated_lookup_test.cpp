@@ -2,8 +2,8 @@
 // nss_wrapper, which never asks a name server, so no query leaves the machine.
 #include <gtest/gtest.h>
 
-#include "support/ModuleFixture.h"
 #include "support/IsolatedResolver.h"
+#include "support/ModuleFixture.h"
 
 namespace virelo::tcpip {
 namespace {
@@ -16,7 +16,8 @@ TEST_F(IsolatedLookupTest, AllAddressesAndAliasesInResolverOrder) {
     EXPECT_EQ(info.AliasCount, 2);
     EXPECT_EQ(info.Aliases, (std::vector<std::string>{"mh-alias-one", "mh-alias-two", ""}));
     EXPECT_EQ(info.AddrCount, 3);
-    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"127.9.8.1", "127.9.8.2", "127.9.8.3", ""}));
+    EXPECT_EQ(info.Addresses,
+              (std::vector<std::string>{"127.9.8.1", "127.9.8.2", "127.9.8.3", ""}));
     EXPECT_EQ(log(),
               "3:04:05 PM : Fully Qualified HostName: multi.test\r\n"
               "3:04:05 PM : Host Aliases retrieved\r\n"

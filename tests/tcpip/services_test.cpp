@@ -42,8 +42,8 @@ TEST_F(ServicesTest, UnknownServicesLogTheErrorAndNoServicesFound) {
 
 TEST_F(ServicesTest, ByPortRoundsHalvesToEvenAndTakesLowBits) {
     const std::pair<const char*, const char*> found[] = {
-        {"80", "http"},  {" 80 ", "http"},  {"80.5", "http"},     {"79.5", "http"},
-        {"8e1", "http"}, {"+80", "http"},   {"5432", "postgresql"}, {"-65456", "http"},
+        {"80", "http"},  {" 80 ", "http"}, {"80.5", "http"},       {"79.5", "http"},
+        {"8e1", "http"}, {"+80", "http"},  {"5432", "postgresql"}, {"-65456", "http"},
     };
     for (const auto& [port, service] : found) {
         EXPECT_EQ(tcpip.GetServiceByPort(port, "TCP", path).ServiceName, service) << port;
@@ -70,11 +70,25 @@ TEST_F(ServicesTest, PortsAboveTheRangeAreTooLargeWhateverTheirSize) {
 
 TEST_F(ServicesTest, PortNumbersReadAsDecimalNumbersOnly) {
     const std::pair<const char*, std::optional<double>> cases[] = {
-        {"80", 80.0},      {" 80 ", 80.0}, {"\t80", 80.0}, {"-1", -1.0}, {"+5", 5.0},
-        {"1e3", 1000.0},   {".5", 0.5},    {"5.", 5.0},    {"2.5E-1", 0.25},
-        {"abc", std::nullopt}, {"0x50", std::nullopt}, {"", std::nullopt}, {"   ", std::nullopt},
-        {"1e", std::nullopt},  {"--1", std::nullopt},  {"12 34", std::nullopt}, {".", std::nullopt},
-        {"80abc", std::nullopt}, {"1,5", std::nullopt},
+        {"80", 80.0},
+        {" 80 ", 80.0},
+        {"\t80", 80.0},
+        {"-1", -1.0},
+        {"+5", 5.0},
+        {"1e3", 1000.0},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"2.5E-1", 0.25},
+        {"abc", std::nullopt},
+        {"0x50", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"1e", std::nullopt},
+        {"--1", std::nullopt},
+        {"12 34", std::nullopt},
+        {".", std::nullopt},
+        {"80abc", std::nullopt},
+        {"1,5", std::nullopt},
     };
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(ParsePortNumber(text), value) << "'" << text << "'";

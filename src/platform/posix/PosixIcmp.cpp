@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -249,7 +250,7 @@ bool PosixIcmp::sendEcho(std::uint32_t address, std::string_view data, std::uint
     packet[5] = static_cast<std::uint8_t>(request.id);
     packet[6] = static_cast<std::uint8_t>(request.sequence >> 8);
     packet[7] = static_cast<std::uint8_t>(request.sequence);
-    std::memcpy(packet.data() + kIcmpHeader, data.data(), data.size());
+    std::copy(data.begin(), data.end(), packet.begin() + kIcmpHeader);
     const std::uint16_t sum = Checksum(packet.data(), packet.size());
     packet[2] = static_cast<std::uint8_t>(sum >> 8);
     packet[3] = static_cast<std::uint8_t>(sum);
