@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(
     build-essential cmake qt6-base-dev libgtest-dev libgmock-dev
-    libnss-wrapper netbase xauth xvfb
+    openjdk-17-jdk-headless libh2-java libpostgresql-jdbc-java postgresql-15
+    libnss-wrapper netbase iproute2 procps util-linux xauth xvfb
 )
 
 missing=()

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "jdbc/JdbcTab.h"
 #include "shell/AppLook.h"
 #include "shell/BusyCursor.h"
 #include "shell/Layout.h"
@@ -83,6 +84,16 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Lis
     tabs_ = BuildMainLayout(this, dpi, controls_);
     ConnectHandlers();
     tcpipTab_ = new tcpip::TcpipTab(*this);
+    jdbcTab_ = new jdbc::JdbcTab(*this);
+    if (!fillers_.InitFixedLists) {
+        fillers_.InitFixedLists = [this] { jdbcTab_->InitFixedLists(); };
+    }
+    for (auto* filler :
+         {&fillers_.FillODBCDSNLists, &fillers_.FillComPlusTab, &fillers_.FillNativeServerList}) {
+        if (!*filler) {
+            *filler = [] {};
+        }
+    }
     Form_Load();
 }
 

@@ -16,6 +16,9 @@ class QLineEdit;
 namespace virelo::tcpip {
 class TcpipTab;
 }
+namespace virelo::jdbc {
+class JdbcTab;
+}
 class QTabWidget;
 
 namespace virelo::shell {
@@ -29,12 +32,13 @@ class frmVIRELO : public QWidget {
     Q_OBJECT
 public:
     // The list fillers of the tabs, run at start-up and when their tab comes to the front. Each
-    // may raise an Error (for example when a component cannot be created).
+    // may raise an Error (for example when a component cannot be created). One left empty is the
+    // tab's own; the ODBC, COM+ and Native Connect tabs have none yet.
     struct ListFillers {
-        std::function<void()> InitFixedLists = [] {};
-        std::function<void()> FillODBCDSNLists = [] {};
-        std::function<void()> FillComPlusTab = [] {};
-        std::function<void()> FillNativeServerList = [] {};
+        std::function<void()> InitFixedLists;
+        std::function<void()> FillODBCDSNLists;
+        std::function<void()> FillComPlusTab;
+        std::function<void()> FillNativeServerList;
     };
 
     // Builds the window and runs the start-up sequence (Form_Load) before it is first shown.
@@ -56,6 +60,7 @@ public:
     general::General& general() { return general_; }
     tcpip::TCPIP& tcpip() { return tcpip_; }
     tcpip::TcpipTab& tcpipTab() { return *tcpipTab_; }
+    jdbc::JdbcTab& jdbcTab() { return *jdbcTab_; }
     QTabWidget* SSTabVIRELO() const { return tabs_; }
     // The TabIndex a control holds now (1 for the first of the page in front), 0 when none.
     int TabIndexOf(const std::string& name) const;
@@ -99,7 +104,9 @@ private:
     ListFillers fillers_;
     ControlMap controls_;
     QTabWidget* tabs_ = nullptr;
-    tcpip::TcpipTab* tcpipTab_ = nullptr;  // owned as a child object of the window
+    // The tabs' handlers, owned as child objects of the window.
+    tcpip::TcpipTab* tcpipTab_ = nullptr;
+    jdbc::JdbcTab* jdbcTab_ = nullptr;
     FocusOrder focusOrder_;
     std::vector<std::string> startupProblems_;
     int shownTab_ = 0;
