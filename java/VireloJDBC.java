@@ -26,7 +26,8 @@ import java.util.Properties;
  * <p>Arguments: driver class, URL, log file path, then the user name and the password when they
  * are not empty. The password is never written: the report says only whether one was given.
  *
- * <p>Exit codes: 0 connected; 1 the connection failed (SQLException); 2 wrong arguments; 3 the
+ * <p>Exit codes: 0 connected; 1 the connection failed (SQLException); 2 wrong arguments (an
+ * empty driver class among them, which shifts the others: the first is then the URL); 3 the
  * driver class is not on the CLASSPATH; 4 the driver class could not be loaded otherwise; 5 the
  * connection attempt took longer than the watchdog allows; 6 any other failure.
  */
@@ -49,6 +50,14 @@ public final class VireloJDBC {
         if (args.length < 3) {
             System.err.println(
                     "usage: java VireloJDBC driverClass url logFile [user [password]]");
+            System.exit(2);
+        }
+        if (args[0].startsWith("jdbc:")) {
+            // An empty driver class vanishes from the command line, so every argument moved up
+            // by one: the URL came first and the log path second.
+            VireloJDBC report = new VireloJDBC(Paths.get(args[1]));
+            report.line("No driver class was given: enter the JDBC driver's class name (for"
+                    + " example org.h2.Driver) in the Driver field");
             System.exit(2);
         }
         VireloJDBC report = new VireloJDBC(Paths.get(args[2]));

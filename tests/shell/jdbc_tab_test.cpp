@@ -199,6 +199,22 @@ TEST_F(JdbcTabTest, MissingDriverClassIsNamedWithACLASSPATHHint) {
         << pane();
 }
 
+TEST_F(JdbcTabTest, EmptyDriverEmptyUrlAndNoClassPathGetClearAnswers) {
+    requireJvm();
+    ping("", "jdbc:h2:mem:x", "sa", "pw");
+    EXPECT_NE(pane().find(" : No driver class was given"), std::string::npos) << pane();
+    EXPECT_FALSE(std::filesystem::exists("sa")) << "no report lands in a file named by the user";
+
+    ping("org.h2.Driver", "", "", "");
+    EXPECT_NE(pane().find("SQLException: SQLSTATE 08001"), std::string::npos) << pane();
+
+    // Without a CLASSPATH the JVM finds no test class: only the PATH lines remain.
+    test::ScopedEnv noClassPath("CLASSPATH", std::nullopt);
+    ping("org.h2.Driver", "jdbc:h2:mem:x", "sa", "pw");
+    EXPECT_EQ(pane(), std::string("PATH = ") + std::getenv("PATH") + "\r\nCLASSPATH = \r\n");
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
 TEST_F(JdbcTabTest, JavaMissingFromPathShowsTheLaunchBox) {
     test::ScopedEnv noJava("PATH", temp.file("no-such-dir"));
     ping("org.h2.Driver", "jdbc:h2:mem:x", "sa", "pw");
