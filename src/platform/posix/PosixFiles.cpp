@@ -1,4 +1,5 @@
 #include "platform/posix/PosixFiles.h"
+#include "platform/posix/FileDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,23 +11,6 @@
 
 namespace virelo::platform::posix {
 namespace {
-
-// Owns a file descriptor for the length of one call.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool DirectoryExists(const std::string& dir) {
     struct stat st {};
@@ -111,7 +95,7 @@ FileStatus PosixFiles::probe(const std::string& path) {
 
 FileStatus PosixFiles::append(const std::string& path, std::string_view text) {
     FileStatus status;
-    Descriptor fd(OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, status));
+    FileDescriptor fd(OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, status));
     if (fd.get() < 0) {
         return status;
     }
@@ -134,7 +118,7 @@ FileStatus PosixFiles::append(const std::string& path, std::string_view text) {
 FileStatus PosixFiles::read(const std::string& path, std::string& content) {
     content.clear();
     FileStatus status;
-    Descriptor fd(OpenRegular(path, O_RDONLY, status));
+    FileDescriptor fd(OpenRegular(path, O_RDONLY, status));
     if (fd.get() < 0) {
         return status;
     }

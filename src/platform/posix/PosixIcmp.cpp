@@ -1,4 +1,5 @@
 #include "platform/posix/PosixIcmp.h"
+#include "platform/posix/FileDescriptor.h"
 
 #include <linux/errqueue.h>
 #include <netinet/in.h>
@@ -23,22 +24,6 @@ constexpr std::uint8_t kDestUnreachable = 3;
 constexpr std::uint8_t kEchoRequest = 8;
 constexpr std::uint8_t kTimeExceeded = 11;
 constexpr std::size_t kIcmpHeader = 8;
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    ~Socket() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // The first choice needs no privilege where the system allows it; the raw socket is the
 // fallback. Each refusal is kept with its reason, so the user is told what to change.
@@ -233,7 +218,7 @@ bool ReadError(int fd, const Request& request, Clock::time_point sent, EchoResul
 bool PosixIcmp::sendEcho(std::uint32_t address, std::string_view data, std::uint32_t timeoutMs,
                          EchoResult& result, std::string& openFailure) {
     bool raw = false;
-    Socket socket(OpenEchoSocket(raw, openFailure));
+    FileDescriptor socket(OpenEchoSocket(raw, openFailure));
     if (socket.get() < 0) {
         return false;
     }

@@ -43,25 +43,36 @@ HostEntry CopyEntry(const hostent& h) {
     return entry;
 }
 
-// Runs one reentrant look-up, growing the scratch buffer while the C library asks for more.
-template <typename Lookup>
-std::optional<HostEntry> Resolve(Lookup lookup, std::int32_t& lastError) {
-    std::vector<char> buffer(1024);
+// Runs one reentrant look-up of the C library (a *_r call), growing the scratch buffer while it
+// asks for more. Returns the filled record, or nullptr when nothing was found.
+template <typename Record, typename Call>
+const Record* ReentrantLookup(Record& storage, std::vector<char>& buffer, Call call) {
+    buffer.resize(1024);
     for (;;) {
-        hostent storage{};
-        hostent* result = nullptr;
-        int herr = 0;
-        const int rc = lookup(&storage, buffer.data(), buffer.size(), &result, &herr);
+        Record* result = nullptr;
+        const int rc = call(&storage, buffer.data(), buffer.size(), &result);
         if (rc == ERANGE && buffer.size() < (1u << 20)) {
             buffer.resize(buffer.size() * 2);
             continue;
         }
-        if (rc != 0 || result == nullptr) {
-            lastError = WsaFromHerrno(herr);
-            return std::nullopt;
-        }
-        return CopyEntry(*result);
+        return rc == 0 ? result : nullptr;
     }
+}
+
+template <typename Call>
+std::optional<HostEntry> LookUpHost(Call call, std::int32_t& lastError) {
+    hostent storage{};
+    std::vector<char> buffer;
+    int herr = 0;
+    const hostent* found = ReentrantLookup(
+        storage, buffer, [&](hostent* h, char* buf, std::size_t len, hostent** result) {
+            return call(h, buf, len, result, &herr);
+        });
+    if (found == nullptr) {
+        lastError = WsaFromHerrno(herr);
+        return std::nullopt;
+    }
+    return CopyEntry(*found);
 }
 
 }  // namespace
@@ -109,7 +120,7 @@ std::optional<HostEntry> PosixSockets::hostByName(const std::string& name) {
     if (!inSession()) {
         return std::nullopt;
     }
-    return Resolve(
+    return LookUpHost(
         [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
             return gethostbyname_r(name.c_str(), h, buf, len, result, herr);
         },
@@ -122,7 +133,7 @@ std::optional<HostEntry> PosixSockets::hostByAddr(std::uint32_t addressNetworkOr
     }
     in_addr address{};
     address.s_addr = addressNetworkOrder;
-    return Resolve(
+    return LookUpHost(
         [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
             return gethostbyaddr_r(&address, sizeof address, AF_INET, h, buf, len, result, herr);
         },
@@ -144,30 +155,23 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
-template <typename Lookup>
-std::optional<ServiceEntry> ResolveService(Lookup lookup, std::int32_t& lastError) {
-    std::vector<char> buffer(1024);
-    for (;;) {
-        servent storage{};
-        servent* result = nullptr;
-        const int rc = lookup(&storage, buffer.data(), buffer.size(), &result);
-        if (rc == ERANGE && buffer.size() < (1u << 20)) {
-            buffer.resize(buffer.size() * 2);
-            continue;
-        }
-        if (rc != 0 || result == nullptr) {
-            lastError = wsa::kNoData;  // what Windows Sockets reports for an unknown service
-            return std::nullopt;
-        }
-        ServiceEntry entry;
-        entry.name = result->s_name != nullptr ? result->s_name : "";
-        for (char** alias = result->s_aliases; alias != nullptr && *alias != nullptr; ++alias) {
-            entry.aliases.emplace_back(*alias);
-        }
-        entry.portNetworkOrder = static_cast<std::uint16_t>(result->s_port);
-        entry.protocol = result->s_proto != nullptr ? result->s_proto : "";
-        return entry;
+template <typename Call>
+std::optional<ServiceEntry> LookUpService(Call call, std::int32_t& lastError) {
+    servent storage{};
+    std::vector<char> buffer;
+    const servent* found = ReentrantLookup(storage, buffer, call);
+    if (found == nullptr) {
+        lastError = wsa::kNoData;  // what Windows Sockets reports for an unknown service
+        return std::nullopt;
     }
+    ServiceEntry entry;
+    entry.name = found->s_name != nullptr ? found->s_name : "";
+    for (char** alias = found->s_aliases; alias != nullptr && *alias != nullptr; ++alias) {
+        entry.aliases.emplace_back(*alias);
+    }
+    entry.portNetworkOrder = static_cast<std::uint16_t>(found->s_port);
+    entry.protocol = found->s_proto != nullptr ? found->s_proto : "";
+    return entry;
 }
 
 }  // namespace
@@ -178,7 +182,7 @@ std::optional<ServiceEntry> PosixSockets::serviceByName(const std::string& name,
         return std::nullopt;
     }
     const std::string proto = LowerCase(protocol);
-    return ResolveService(
+    return LookUpService(
         [&](servent* s, char* buf, std::size_t len, servent** result) {
             return getservbyname_r(name.c_str(), proto.empty() ? nullptr : proto.c_str(), s, buf,
                                    len, result);
@@ -192,7 +196,7 @@ std::optional<ServiceEntry> PosixSockets::serviceByPort(std::uint16_t portNetwor
         return std::nullopt;
     }
     const std::string proto = LowerCase(protocol);
-    return ResolveService(
+    return LookUpService(
         [&](servent* s, char* buf, std::size_t len, servent** result) {
             return getservbyport_r(portNetworkOrder, proto.empty() ? nullptr : proto.c_str(), s,
                                    buf, len, result);

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <vector>
+
+#include "platform/posix/SystemPlatform.h"
+#include "shell/FrmVirelo.h"
+#include "shell/MessagePane.h"
+#include "shell/QtMessageBoxes.h"
+
+extern char** environ;
+
+namespace virelo::bench {
+
+// The median wall time of `runs` calls, in milliseconds.
+inline double MedianMs(int runs, const std::function<void()>& once) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        once();
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Starts a program with its standard output discarded and waits for it.
+inline void RunProcess(std::vector<const char*> argv) {
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    if (posix_spawnp(&pid, argv[0], &quiet, nullptr, const_cast<char**>(argv.data()), environ) ==
+        0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+    }
+    posix_spawn_file_actions_destroy(&quiet);
+}
+
+// The main window over the workstation's real services, as the program runs it.
+struct BenchWindow {
+    platform::SystemServices system;
+    shell::QtMessageBoxes boxes;
+    platform::Platform platform{system.sockets, system.icmp,      system.files,
+                                system.clock,   system.processes, boxes};
+    shell::HelpWindows sideWindows{96.0};
+    shell::frmVIRELO window{platform, sideWindows, {}, 96.0};
+};
+
+}  // namespace virelo::bench
