@@ -14,6 +14,7 @@
 #include "shell/FrmVirelo.h"
 #include "shell/Layout.h"
 #include "shell/MessagePane.h"
+#include "shell/Wiring.h"
 
 namespace virelo::jdbc {
 namespace {
@@ -53,25 +54,12 @@ void AddItems(QComboBox* combo, std::span<const char* const> items) {
 }  // namespace
 
 JdbcTab::JdbcTab(shell::frmVIRELO& window) : QObject(&window), window_(window) {
-    const auto onClick = [this](const char* name, void (JdbcTab::*handler)()) {
-        connect(window_.control<QPushButton>(name), &QPushButton::clicked, this, handler);
-    };
-    onClick("cmdAddParameterJDBC", &JdbcTab::cmdAddParameterJDBC_Click);
-    onClick("cmdDeleteParameterJDBC", &JdbcTab::cmdDeleteParameterJDBC_Click);
-    onClick("cmdBuildJDBC", &JdbcTab::cmdBuildJDBC_Click);
-    onClick("cmdConnectCompJDBC", &JdbcTab::cmdConnectCompJDBC_Click);
-    connect(window_.control<QRadioButton>("optBuildURLJDBC"), &QRadioButton::toggled, this,
-            [this](bool selected) {
-                if (selected) {
-                    optBuildURLJDBC_Click();
-                }
-            });
-    connect(window_.control<QRadioButton>("optStringURLJDBC"), &QRadioButton::toggled, this,
-            [this](bool selected) {
-                if (selected) {
-                    optStringURLJDBC_Click();
-                }
-            });
+    shell::OnClick(window, "cmdAddParameterJDBC", this, &JdbcTab::cmdAddParameterJDBC_Click);
+    shell::OnClick(window, "cmdDeleteParameterJDBC", this, &JdbcTab::cmdDeleteParameterJDBC_Click);
+    shell::OnClick(window, "cmdBuildJDBC", this, &JdbcTab::cmdBuildJDBC_Click);
+    shell::OnClick(window, "cmdConnectCompJDBC", this, &JdbcTab::cmdConnectCompJDBC_Click);
+    shell::OnSelect(window, "optBuildURLJDBC", this, &JdbcTab::optBuildURLJDBC_Click);
+    shell::OnSelect(window, "optStringURLJDBC", this, &JdbcTab::optStringURLJDBC_Click);
     auto* list = window_.control<QListWidget>("lstParamsJDBC");
     connect(list, &QListWidget::itemClicked, this, [this] { lstParamsJDBC_Click(); });
     connect(list, &QListWidget::currentRowChanged, this, [this] { lstParamsJDBC_Click(); });

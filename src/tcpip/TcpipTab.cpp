@@ -10,6 +10,7 @@
 #include "shell/FrmVirelo.h"
 #include "shell/Layout.h"
 #include "shell/MessagePane.h"
+#include "shell/Wiring.h"
 
 namespace virelo::tcpip {
 namespace {
@@ -29,26 +30,14 @@ void AddEntries(QListWidget* list, const std::vector<std::string>& entries, std:
 }  // namespace
 
 TcpipTab::TcpipTab(shell::frmVIRELO& window) : QObject(&window), window_(window) {
-    const auto onClick = [this](const char* name, void (TcpipTab::*handler)()) {
-        connect(window_.control<QPushButton>(name), &QPushButton::clicked, this, handler);
-    };
-    onClick("cmdPingTCP", &TcpipTab::cmdPingTCP_Click);
-    onClick("cmdClearTCP", &TcpipTab::cmdClearTCP_Click);
-    onClick("cmdRetrieve", &TcpipTab::cmdRetrieve_Click);
-    onClick("cmdClearServ", &TcpipTab::cmdClearServ_Click);
-    // An option button's click handler runs when it becomes the selected one of its group.
-    const auto onSelect = [this](const char* name, void (TcpipTab::*handler)()) {
-        connect(window_.control<QRadioButton>(name), &QRadioButton::toggled, this,
-                [this, handler](bool selected) {
-                    if (selected) {
-                        (this->*handler)();
-                    }
-                });
-    };
-    onSelect("optHostbyName", &TcpipTab::optHostbyName_Click);
-    onSelect("optHostbyAddr", &TcpipTab::optHostbyAddr_Click);
-    onSelect("optServiceName", &TcpipTab::optServiceName_Click);
-    onSelect("optPortName", &TcpipTab::optPortName_Click);
+    shell::OnClick(window, "cmdPingTCP", this, &TcpipTab::cmdPingTCP_Click);
+    shell::OnClick(window, "cmdClearTCP", this, &TcpipTab::cmdClearTCP_Click);
+    shell::OnClick(window, "cmdRetrieve", this, &TcpipTab::cmdRetrieve_Click);
+    shell::OnClick(window, "cmdClearServ", this, &TcpipTab::cmdClearServ_Click);
+    shell::OnSelect(window, "optHostbyName", this, &TcpipTab::optHostbyName_Click);
+    shell::OnSelect(window, "optHostbyAddr", this, &TcpipTab::optHostbyAddr_Click);
+    shell::OnSelect(window, "optServiceName", this, &TcpipTab::optServiceName_Click);
+    shell::OnSelect(window, "optPortName", this, &TcpipTab::optPortName_Click);
 }
 
 void TcpipTab::cmdClearTCP_Click() {
