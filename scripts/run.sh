@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVIRELO_TESTS=OFF >/dev/null
-cmake --build build --target virelo -j"$(nproc)"
+cmake --build build --target virelo VireloJDBC -j"$(nproc)"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec build/src/virelo "$@"
 fi
