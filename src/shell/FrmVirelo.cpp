@@ -12,6 +12,7 @@
 #include "shell/BusyCursor.h"
 #include "shell/Layout.h"
 #include "shell/MessagePane.h"
+#include "shell/Wiring.h"
 #include "tcpip/TcpipTab.h"
 
 namespace virelo::shell {
@@ -26,18 +27,14 @@ std::string HostNameHolder(const std::string& name) {
     return holder;
 }
 
-// Adds a list's entries 0 through count inclusive: the entries and the empty slot after them.
-void FillList(QListWidget* list, const std::optional<std::vector<std::string>>& entries,
-              std::int16_t count) {
-    if (!entries) {
-        return;  // a failed look-up has no lists; the window shows them empty
-    }
-    for (std::int16_t i = 0; i <= count && i < static_cast<std::int16_t>(entries->size()); ++i) {
-        list->addItem(QString::fromStdString((*entries)[static_cast<std::size_t>(i)]));
+}  // namespace
+
+void AddListEntries(QListWidget* list, const std::vector<std::string>& entries,
+                    std::int16_t count) {
+    for (std::int16_t i = 0; i <= count && i < static_cast<std::int16_t>(entries.size()); ++i) {
+        list->addItem(QString::fromStdString(entries[static_cast<std::size_t>(i)]));
     }
 }
-
-}  // namespace
 
 void SetText(QLineEdit* box, const std::string& text) {
     box->setText(QString::fromStdString(text));
@@ -147,8 +144,10 @@ void frmVIRELO::Form_Load() {
     tcpip::HostInfo info;
     step("look up the host", [&] { info = tcpip_.GetHostByNameInfo(holder, LogPath); });
     SetText(control<QLineEdit>("txtQualifiedNameTCP"), info.HostName);
-    FillList(control<QListWidget>("lstAliasListTCP"), info.Aliases, info.AliasCount);
-    FillList(control<QListWidget>("lstIpAddressTCP"), info.Addresses, info.AddrCount);
+    if (info.Aliases && info.Addresses) {  // a failed look-up has no lists: both stay empty
+        AddListEntries(control<QListWidget>("lstAliasListTCP"), *info.Aliases, info.AliasCount);
+        AddListEntries(control<QListWidget>("lstIpAddressTCP"), *info.Addresses, info.AddrCount);
+    }
 
     step("read the log file",
          [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
@@ -175,14 +174,11 @@ void frmVIRELO::closeEvent(QCloseEvent* event) {
 }
 
 void frmVIRELO::ConnectHandlers() {
-    const auto onClick = [this](const char* name, auto handler) {
-        connect(control<QPushButton>(name), &QPushButton::clicked, this, handler);
-    };
-    onClick("cmdCloseTCP", &frmVIRELO::cmdCloseTCP_Click);
-    onClick("cmdCloseCon", &frmVIRELO::cmdCloseCon_Click);
-    onClick("cmdCloseODBC", &frmVIRELO::cmdCloseODBC_Click);
-    onClick("cmdODBCClose", &frmVIRELO::cmdODBCClose_Click);
-    onClick("cmdJDBCClose", &frmVIRELO::cmdJDBCClose_Click);
+    OnClick(*this, "cmdCloseTCP", this, &frmVIRELO::cmdCloseTCP_Click);
+    OnClick(*this, "cmdCloseCon", this, &frmVIRELO::cmdCloseCon_Click);
+    OnClick(*this, "cmdCloseODBC", this, &frmVIRELO::cmdCloseODBC_Click);
+    OnClick(*this, "cmdODBCClose", this, &frmVIRELO::cmdODBCClose_Click);
+    OnClick(*this, "cmdJDBCClose", this, &frmVIRELO::cmdJDBCClose_Click);
 
     // Help and About: one program-wide window each, shown modeless.
     const std::pair<const char*, SideWindow> sideButtons[] = {

@@ -12,6 +12,7 @@
 #include "tcpip/TCPIP.h"
 
 class QLineEdit;
+class QListWidget;
 
 namespace virelo::tcpip {
 class TcpipTab;
@@ -94,6 +95,8 @@ protected:
 
 private:
     void ConnectHandlers();
+    // The focus handler of a control that has one.
+    void RunGotFocus(const QString& name);
     void AssignTabOrder(int page, bool withWrap);
     void ShowStartupProblem(const std::string& what, const std::exception& failure);
 
@@ -115,6 +118,9 @@ private:
 
 // Sets a single-line box's text and shows it from its start.
 void SetText(QLineEdit* box, const std::string& text);
+
+// Adds a list's entries 0 through count inclusive: the entries and the empty slot after them.
+void AddListEntries(QListWidget* list, const std::vector<std::string>& entries, std::int16_t count);
 
 // The text of the critical box shown when the sockets library cannot be started.
 std::string SocketsStartupFailureText(std::int32_t code);

@@ -87,6 +87,18 @@ void frmVIRELO::SetTabFocus() {
     }
 }
 
+void frmVIRELO::RunGotFocus(const QString& name) {
+    if (name == "txtUserNameCon") {
+        txtUserNameCon_GotFocus();
+    } else if (name == "cboSystemDSN") {
+        cboSystemDSN_GotFocus();
+    } else if (name == "cboODBCSysDSN") {
+        cboODBCSysDSN_GotFocus();
+    } else if (name == "cmbDriverClassJDBC") {
+        cmbDriverClassJDBC_GotFocus();
+    }
+}
+
 bool frmVIRELO::focusNextPrevChild(bool next) {
     const FocusOrder::Step step = focusOrder_.next(QApplication::focusWidget(), next);
     if (step.target == nullptr) {
@@ -96,32 +108,15 @@ bool frmVIRELO::focusNextPrevChild(bool next) {
     // The wrap control lies on a page that is not shown; its focus handler (where it has one)
     // sends the focus back to the page in front.
     if (step.wrap && QApplication::focusWidget() == step.target) {
-        const std::string name = step.target->objectName().toStdString();
-        if (name == "txtUserNameCon") {
-            txtUserNameCon_GotFocus();
-        } else if (name == "cboSystemDSN") {
-            cboSystemDSN_GotFocus();
-        } else if (name == "cboODBCSysDSN") {
-            cboODBCSysDSN_GotFocus();
-        } else if (name == "cmbDriverClassJDBC") {
-            cmbDriverClassJDBC_GotFocus();
-        }
+        RunGotFocus(step.target->objectName());
     }
     return true;
 }
 
 bool frmVIRELO::eventFilter(QObject* watched, QEvent* event) {
     const QString name = watched->objectName();
-    if (event->type() == QEvent::FocusIn && name != "cmdCloseTCP") {
-        if (name == "txtUserNameCon") {
-            txtUserNameCon_GotFocus();
-        } else if (name == "cboSystemDSN") {
-            cboSystemDSN_GotFocus();
-        } else if (name == "cboODBCSysDSN") {
-            cboODBCSysDSN_GotFocus();
-        } else if (name == "cmbDriverClassJDBC") {
-            cmbDriverClassJDBC_GotFocus();
-        }
+    if (event->type() == QEvent::FocusIn) {
+        RunGotFocus(name);
     } else if (event->type() == QEvent::KeyPress && name == "cmdCloseTCP") {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool moves = (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&

@@ -21,12 +21,6 @@ std::string TextOf(const QLineEdit* box) {
     return box->text().toStdString();
 }
 
-void AddEntries(QListWidget* list, const std::vector<std::string>& entries, std::int16_t count) {
-    for (std::int16_t i = 0; i <= count && i < static_cast<std::int16_t>(entries.size()); ++i) {
-        list->addItem(QString::fromStdString(entries[static_cast<std::size_t>(i)]));
-    }
-}
-
 }  // namespace
 
 TcpipTab::TcpipTab(shell::frmVIRELO& window) : QObject(&window), window_(window) {
@@ -71,8 +65,8 @@ void TcpipTab::cmdPingTCP_Click() {
         if (!info.Aliases || !info.Addresses) {
             throw Error(9, "VIRELO", "Subscript out of range");
         }
-        AddEntries(window_.control<QListWidget>("lstAliasListTCP2"), *info.Aliases,
-                   info.AliasCount);
+        shell::AddListEntries(window_.control<QListWidget>("lstAliasListTCP2"), *info.Aliases,
+                              info.AliasCount);
 
         auto* addresses = window_.control<QListWidget>("lstIpAddressTCP2");
         EchoReply reply;
@@ -172,8 +166,8 @@ void TcpipTab::cmdRetrieve_Click() {
         }
         shell::SetText(window_.control<QLineEdit>("txtSName"), info.ServiceName);
         if (info.AliasCount > 0) {
-            AddEntries(window_.control<QListWidget>("lstServAlias"), *info.Aliases,
-                       info.AliasCount);
+            shell::AddListEntries(window_.control<QListWidget>("lstServAlias"), *info.Aliases,
+                                  info.AliasCount);
         }
         shell::SetText(window_.control<QLineEdit>("txtPortNumber"), info.Port);
         shell::SetText(window_.control<QLineEdit>("txtServProtocol"), info.Protocol);
