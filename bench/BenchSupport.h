@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/posix/SystemPlatform.h"
-#include "shell/FrmVirelo.h"
-#include "shell/MessagePane.h"
-#include "shell/QtMessageBoxes.h"
+#include "ui/FrmVirelo.h"
+#include "ui/MessagePane.h"
+#include "ui/QtMessageBoxes.h"
 
 extern char** environ;
 
@@ -50,11 +50,11 @@ inline void RunProcess(std::vector<const char*> argv) {
 // The main window over the workstation's real services, as the program runs it.
 struct BenchWindow {
     platform::SystemServices system;
-    shell::QtMessageBoxes boxes;
-    platform::Platform platform{system.sockets, system.icmp,      system.files,
-                                system.clock,   system.processes, boxes};
-    shell::HelpWindows sideWindows{96.0};
-    shell::frmVIRELO window{platform, sideWindows, {}, 96.0};
+    ui::QtMessageBoxes boxes;
+    platform::Platform platform{system.sockets,   system.icmp, system.files,   system.clock,
+                                system.processes, boxes,       system.registry};
+    ui::HelpWindows sideWindows{96.0};
+    ui::frmVIRELO window{platform, sideWindows, {}, 96.0};
 };
 
 }  // namespace virelo::bench

@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     virelo::bench::BenchWindow bench;
-    virelo::shell::frmVIRELO& window = bench.window;
+    virelo::ui::frmVIRELO& window = bench.window;
 
     window.control<QRadioButton>("optStringURLJDBC")->setChecked(true);
     window.pane("txtConURLJDBC")->setText("jdbc:h2:mem:bench");

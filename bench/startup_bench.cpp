@@ -13,9 +13,9 @@
 #include <string>
 
 #include "platform/posix/SystemPlatform.h"
-#include "shell/AppLook.h"
-#include "shell/FrmVirelo.h"
-#include "shell/QtMessageBoxes.h"
+#include "ui/AppLook.h"
+#include "ui/FrmVirelo.h"
+#include "ui/QtMessageBoxes.h"
 
 namespace {
 
@@ -39,10 +39,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
 
     virelo::platform::SystemServices system;
-    virelo::shell::QtMessageBoxes boxes;
-    virelo::platform::Platform platform{system.sockets, system.icmp,      system.files,
-                                        system.clock,   system.processes, boxes};
-    virelo::shell::HelpWindows sideWindows(96.0);
+    virelo::ui::QtMessageBoxes boxes;
+    virelo::platform::Platform platform{system.sockets,   system.icmp, system.files,   system.clock,
+                                        system.processes, boxes,       system.registry};
+    virelo::ui::HelpWindows sideWindows(96.0);
     std::unique_ptr<QWidget> window;
     if (bare) {
         window = std::make_unique<QWidget>();
@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
             tabs->addTab(new QWidget, caption);
         }
     } else {
-        window = std::make_unique<virelo::shell::frmVIRELO>(
-            platform, sideWindows, virelo::shell::frmVIRELO::ListFillers{}, 96.0);
+        window = std::make_unique<virelo::ui::frmVIRELO>(platform, sideWindows,
+                                                         virelo::ui::frmVIRELO::Components{}, 96.0);
     }
     window->show();
     QApplication::processEvents();

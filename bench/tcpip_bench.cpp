@@ -14,7 +14,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     virelo::bench::BenchWindow bench;
-    virelo::shell::frmVIRELO& window = bench.window;
+    virelo::ui::frmVIRELO& window = bench.window;
 
     window.control<QRadioButton>("optHostbyAddr")->setChecked(true);
     window.control<QLineEdit>("txtEnterHostName")->setText("127.0.0.1");

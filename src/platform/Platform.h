@@ -5,6 +5,7 @@
 #include "platform/Icmp.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Processes.h"
+#include "platform/Registry.h"
 #include "platform/Sockets.h"
 
 namespace virelo::platform {
@@ -18,6 +19,7 @@ struct Platform {
     Clock& clock;
     Processes& processes;
     MessageBoxes& boxes;
+    Registry& registry;
 };
 
 }  // namespace virelo::platform

@@ -7,12 +7,13 @@
 #include <QTest>
 #include <memory>
 
+#include "platform/RegistryTree.h"
 #include "platform/posix/SystemPlatform.h"
-#include "shell/FrmVirelo.h"
-#include "shell/HelpWindows.h"
-#include "shell/MessagePane.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
+#include "ui/FrmVirelo.h"
+#include "ui/HelpWindows.h"
+#include "ui/MessagePane.h"
 
 namespace virelo::test {
 
@@ -22,8 +23,8 @@ class WindowFixture : public ::testing::Test {
 protected:
     static constexpr double kDpi = 96.0;
 
-    std::unique_ptr<shell::frmVIRELO> open(shell::frmVIRELO::ListFillers fillers = {}) {
-        return std::make_unique<shell::frmVIRELO>(platform, sideWindows, std::move(fillers), kDpi);
+    std::unique_ptr<ui::frmVIRELO> open(ui::frmVIRELO::Components components = {}) {
+        return std::make_unique<ui::frmVIRELO>(platform, sideWindows, std::move(components), kDpi);
     }
     // Shows the window and makes it active, which focus handling needs.
     static void activate(QWidget& window) {
@@ -45,8 +46,9 @@ protected:
     FixedClock clock;
     platform::posix::PosixProcesses processes;
     RecordingBoxes boxes;
-    platform::Platform platform{sockets, icmp, files, clock, processes, boxes};
-    shell::HelpWindows sideWindows{kDpi};
+    platform::RegistryTree registry;
+    platform::Platform platform{sockets, icmp, files, clock, processes, boxes, registry};
+    ui::HelpWindows sideWindows{kDpi};
 };
 
 }  // namespace virelo::test

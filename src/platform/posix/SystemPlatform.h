@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/RegistryTree.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixIcmp.h"
@@ -15,6 +16,8 @@ struct SystemServices {
     posix::PosixFiles files;
     posix::PosixClock clock;
     posix::PosixProcesses processes;
+    // The registry view has no sources yet: it is empty.
+    RegistryTree registry;
 };
 
 }  // namespace virelo::platform

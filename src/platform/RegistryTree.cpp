@@ -1,0 +1,242 @@
+#include "platform/RegistryTree.h"
+
+#include <algorithm>
+
+namespace virelo::platform {
+namespace {
+
+std::vector<std::string> SplitPath(const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::string RegistryFold(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return folded;
+}
+
+RegistryTree::Node* RegistryTree::root(HKey key) {
+    if (key != reg::kLocalMachine && key != reg::kCurrentUser) {
+        return nullptr;
+    }
+    return &roots_[key];
+}
+
+RegistryTree::Node* RegistryTree::node(HKey key) {
+    if (Node* r = root(key)) {
+        return r;
+    }
+    const auto it = open_.find(key);
+    return it == open_.end() ? nullptr : it->second;
+}
+
+RegistryTree::Node* RegistryTree::find(Node* from, const std::string& path) {
+    if (path.empty()) {
+        return from;
+    }
+    for (const std::string& part : SplitPath(path)) {
+        if (part.empty()) {
+            return nullptr;
+        }
+        const auto it = from->children.find(RegistryFold(part));
+        if (it == from->children.end()) {
+            return nullptr;
+        }
+        from = it->second.get();
+    }
+    return from;
+}
+
+RegistryTree::Node* RegistryTree::make(HKey rootKey, const std::string& path) {
+    Node* at = root(rootKey);
+    if (at == nullptr) {
+        return nullptr;
+    }
+    for (const std::string& part : SplitPath(path)) {
+        if (part.empty()) {
+            continue;
+        }
+        auto& child = at->children[RegistryFold(part)];
+        if (!child) {
+            child = std::make_unique<Node>();
+            child->name = part;
+        }
+        at = child.get();
+    }
+    return at;
+}
+
+RegistryTree::Value* RegistryTree::findValue(Node* at, const std::string& name) {
+    const std::string folded = RegistryFold(name);
+    for (Value& value : at->values) {
+        if (RegistryFold(value.name) == folded) {
+            return &value;
+        }
+    }
+    return nullptr;
+}
+
+void RegistryTree::setValue(HKey rootKey, const std::string& path, const std::string& name,
+                            std::uint32_t type, std::string data) {
+    Node* at = make(rootKey, path);
+    if (at == nullptr) {
+        return;
+    }
+    if (Value* value = findValue(at, name)) {
+        value->type = type;
+        value->data = std::move(data);
+        return;
+    }
+    at->values.push_back({name, type, std::move(data)});
+}
+
+void RegistryTree::setString(HKey rootKey, const std::string& path, const std::string& name,
+                             const std::string& text) {
+    setValue(rootKey, path, name, reg::kSz, text + '\0');
+}
+
+void RegistryTree::createKey(HKey rootKey, const std::string& path) {
+    make(rootKey, path);
+}
+
+void RegistryTree::deleteKey(HKey rootKey, const std::string& path) {
+    Node* parent = root(rootKey);
+    const std::size_t slash = path.rfind('\\');
+    if (parent != nullptr && slash != std::string::npos) {
+        parent = find(parent, path.substr(0, slash));
+    }
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (parent == nullptr || leaf.empty()) {
+        return;
+    }
+    const auto it = parent->children.find(RegistryFold(leaf));
+    if (it == parent->children.end()) {
+        return;
+    }
+    // Handles that point into the deleted branch become invalid.
+    std::vector<const Node*> branch{it->second.get()};
+    for (std::size_t i = 0; i < branch.size(); ++i) {
+        for (const auto& child : branch[i]->children) {
+            branch.push_back(child.second.get());
+        }
+    }
+    std::erase_if(open_, [&](const auto& entry) {
+        return std::find(branch.begin(), branch.end(), entry.second) != branch.end();
+    });
+    parent->children.erase(it);
+}
+
+void RegistryTree::deleteValue(HKey rootKey, const std::string& path, const std::string& name) {
+    Node* at = root(rootKey);
+    at = at == nullptr ? nullptr : find(at, path);
+    if (at == nullptr) {
+        return;
+    }
+    const std::string folded = RegistryFold(name);
+    std::erase_if(at->values, [&](const Value& v) { return RegistryFold(v.name) == folded; });
+}
+
+void RegistryTree::clear() {
+    roots_.clear();
+    open_.clear();
+}
+
+std::int32_t RegistryTree::openKey(HKey parent, const std::string& path, HKey& key) {
+    Node* from = node(parent);
+    if (from == nullptr) {
+        return reg::kInvalidHandle;
+    }
+    Node* target = find(from, path);
+    if (target == nullptr) {
+        return reg::kFileNotFound;
+    }
+    if (path.empty() && root(parent) != nullptr) {
+        key = parent;
+        return reg::kSuccess;
+    }
+    key = nextHandle_++;
+    open_[key] = target;
+    return reg::kSuccess;
+}
+
+std::int32_t RegistryTree::closeKey(HKey key) {
+    if (root(key) != nullptr) {
+        return reg::kSuccess;
+    }
+    return open_.erase(key) == 1 ? reg::kSuccess : reg::kInvalidHandle;
+}
+
+std::int32_t RegistryTree::queryValue(HKey key, const std::string& name, std::uint32_t& type,
+                                      std::string& data, std::uint32_t& size) {
+    Node* at = node(key);
+    if (at == nullptr) {
+        return reg::kInvalidHandle;
+    }
+    const Value* value = findValue(at, name);
+    if (value == nullptr) {
+        return reg::kFileNotFound;
+    }
+    type = value->type;
+    if (value->data.size() > size) {
+        size = static_cast<std::uint32_t>(value->data.size());
+        return reg::kMoreData;
+    }
+    data = value->data;
+    size = static_cast<std::uint32_t>(data.size());
+    return reg::kSuccess;
+}
+
+std::int32_t RegistryTree::enumValue(HKey key, std::uint32_t index, std::string& name,
+                                     std::uint32_t& nameSize, std::uint32_t& type,
+                                     std::string& data, std::uint32_t& dataSize) {
+    Node* at = node(key);
+    if (at == nullptr) {
+        return reg::kInvalidHandle;
+    }
+    if (index >= at->values.size()) {
+        return reg::kNoMoreItems;
+    }
+    const Value& value = at->values[index];
+    if (value.name.size() + 1 > nameSize || value.data.size() > dataSize) {
+        dataSize = static_cast<std::uint32_t>(value.data.size());
+        return reg::kMoreData;
+    }
+    name = value.name;
+    nameSize = static_cast<std::uint32_t>(name.size());
+    type = value.type;
+    data = value.data;
+    dataSize = static_cast<std::uint32_t>(data.size());
+    return reg::kSuccess;
+}
+
+std::int32_t RegistryTree::enumKey(HKey key, std::uint32_t index, std::string& name,
+                                   std::uint32_t nameSize) {
+    Node* at = node(key);
+    if (at == nullptr) {
+        return reg::kInvalidHandle;
+    }
+    if (index >= at->children.size()) {
+        return reg::kNoMoreItems;
+    }
+    const Node& child = *std::next(at->children.begin(), index)->second;
+    if (child.name.size() + 1 > nameSize) {
+        return reg::kMoreData;
+    }
+    name = child.name;
+    return reg::kSuccess;
+}
+
+}  // namespace virelo::platform

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+
+namespace virelo::ui {
+
+// The font of every window: small enough that each caption fits the place the layout gives it.
+QFont ProgramFont();
+// The program's icon, drawn in code so the program needs no image files.
+QIcon ProgramIcon();
+// The screen's logical dots per inch, which turn twips into pixels.
+double ScreenDpi();
+
+}  // namespace virelo::ui

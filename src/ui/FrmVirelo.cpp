@@ -1,0 +1,249 @@
+#include "ui/FrmVirelo.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "ui/AppLook.h"
+#include "ui/BusyCursor.h"
+#include "ui/Layout.h"
+#include "ui/MessagePane.h"
+#include "ui/Wiring.h"
+#include "ui/tabs/JdbcTab.h"
+#include "ui/tabs/TcpipTab.h"
+
+namespace virelo::ui {
+namespace {
+
+constexpr std::size_t kHostNameHolderLength = 256;
+
+// The start-up host-name holder is a fixed-length text: shorter names are padded with blanks.
+std::string HostNameHolder(const std::string& name) {
+    std::string holder = name.substr(0, kHostNameHolderLength);
+    holder.resize(kHostNameHolderLength, ' ');
+    return holder;
+}
+
+}  // namespace
+
+void AddListEntries(QListWidget* list, const std::vector<std::string>& entries,
+                    std::int16_t count) {
+    for (std::int16_t i = 0; i <= count && i < static_cast<std::int16_t>(entries.size()); ++i) {
+        list->addItem(QString::fromStdString(entries[static_cast<std::size_t>(i)]));
+    }
+}
+
+void SetText(QLineEdit* box, const std::string& text) {
+    box->setText(QString::fromStdString(text));
+    box->setCursorPosition(0);  // show the start of a long text, as a freshly filled box does
+}
+
+std::string SocketsStartupFailureText(std::int32_t code) {
+    switch (code) {
+        case 10022:
+            return "The Windows Sockets version specified by the application is not supported by "
+                   "this DLL.";
+        case 10091:
+            return "The underlying network subsystem is not ready for network communication.";
+        case 10092:
+            return "The version of Windows Sockets API support requested is not provided by this "
+                   "particular Windows Sockets implementation.";
+        default:
+            return "";
+    }
+}
+
+frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Components components,
+                     double dpi)
+    : platform_(platform),
+      general_(platform.files, platform.clock, platform.processes),
+      tcpip_(platform.sockets, platform.icmp, general_),
+      sideWindows_(sideWindows),
+      components_(std::move(components)) {
+    setObjectName("frmVIRELO");
+    setWindowTitle(QString::fromUtf8(kMainCaption));
+    setWindowIcon(ProgramIcon());
+    setFont(ProgramFont());
+    // A frame's caption sits on its border line, so the first row inside clears the line.
+    // A style sheet overrides the widgets' own font, so it names the program's font too.
+    const QFont font = ProgramFont();
+    setStyleSheet(
+        QStringLiteral(
+            "QWidget { font-family: \"%1\"; font-size: %2pt; }"
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }")
+            .arg(font.family())
+            .arg(font.pointSizeF()));
+    setFixedSize(TwipsToPixels(kClientArea.width, dpi), TwipsToPixels(kClientArea.height, dpi));
+    tabs_ = BuildMainLayout(this, dpi, controls_);
+    ConnectHandlers();
+    tcpipTab_ = new TcpipTab(*this);
+    jdbcTab_ = new JdbcTab(*this);
+    Form_Load();
+}
+
+frmVIRELO::~frmVIRELO() {
+    Form_Unload();
+}
+
+MessagePane* frmVIRELO::pane(const std::string& name) const {
+    return control<MessagePane>(name);
+}
+
+namespace {
+
+// Creates a component with its factory; a missing factory or one that returns nothing means the
+// component is not available on this machine.
+template <typename T>
+std::unique_ptr<T> CreateComponent(const std::function<std::unique_ptr<T>()>& factory,
+                                   const char* name) {
+    std::unique_ptr<T> instance = factory ? factory() : nullptr;
+    if (!instance) {
+        throw Error(429, "VIRELO",
+                    std::string("ActiveX component can't create object: the ") + name +
+                        " component is not available");
+    }
+    return instance;
+}
+
+}  // namespace
+
+serverdir::NativeConnector& frmVIRELO::NativeConnectorInstance() {
+    if (!nativeConnector_) {
+        nativeConnector_ = CreateComponent(components_.CreateNativeConnector, "native-connect");
+    }
+    return *nativeConnector_;
+}
+
+complus::ConnectionTester& frmVIRELO::ConnectionTesterInstance() {
+    if (!connectionTester_) {
+        connectionTester_ =
+            CreateComponent(components_.CreateConnectionTester, "connection-tester");
+    }
+    return *connectionTester_;
+}
+
+void frmVIRELO::FillNativeServerList() {
+    // The Native Connect tab's server list is not built yet.
+}
+
+void frmVIRELO::FillComPlusTab() {
+    // Until the COM+ tab's lists are built, only the component is created, so a component that
+    // cannot be created is reported where the lists would be filled.
+    if (components_.CreateConnectionTester) {
+        ConnectionTesterInstance();
+    }
+}
+
+void frmVIRELO::FillODBCDSNLists() {
+    // The ODBC tab's data-source lists are not built yet.
+}
+
+void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {
+    startupProblems_.push_back("Start-up could not " + what + ".");
+    startupProblems_.push_back(ErrorLine(AsError(failure, "VIRELO")));
+}
+
+void frmVIRELO::Form_Load() {
+    BusyCursor busy;
+    startupProblems_.clear();
+    // Start-up has no error branch of its own; a step that fails is reported in the TCP/IP pane
+    // after the log, and the next step runs all the same.
+    const auto step = [this](const std::string& what, const std::function<void()>& run) {
+        try {
+            run();
+        } catch (const std::exception& failure) {
+            ShowStartupProblem(what, failure);
+        }
+    };
+
+    step("fill the JDBC lists", [this] { jdbcTab_->InitFixedLists(); });
+    step("fill the ODBC data-source lists", [this] { FillODBCDSNLists(); });
+    step("fill the COM+ lists", [this] { FillComPlusTab(); });
+    step("choose a log file", [this] { LogPath = general_.GetLogPath(); });
+    AssignTabOrder(0, false);
+    auto* protocol = control<QComboBox>("cboProtocol");
+    protocol->addItem("TCP");
+    protocol->addItem("UDP");
+    protocol->setEditText("TCP");
+
+    const std::int32_t started = platform_.sockets.startup(0x0101);
+    if (started != 0) {
+        platform_.boxes.show(SocketsStartupFailureText(started), kProgramName,
+                             platform::BoxIcon::Critical);
+    }
+
+    std::string holder = HostNameHolder("");
+    step("read the host name", [&] {
+        holder = HostNameHolder(tcpip_.GetLocalHostName(LogPath));
+        SetText(control<QLineEdit>("txtComputerTCP"), holder);
+    });
+    tcpip::HostInfo info;
+    step("look up the host", [&] { info = tcpip_.GetHostByNameInfo(holder, LogPath); });
+    SetText(control<QLineEdit>("txtQualifiedNameTCP"), info.HostName);
+    if (info.Aliases && info.Addresses) {  // a failed look-up has no lists: both stay empty
+        AddListEntries(control<QListWidget>("lstAliasListTCP"), *info.Aliases, info.AliasCount);
+        AddListEntries(control<QListWidget>("lstIpAddressTCP"), *info.Addresses, info.AddrCount);
+    }
+
+    step("read the log file",
+         [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
+    MessagePane* diag = pane("txtDiagTCP");
+    if (!startupProblems_.empty() && !diag->text().empty()) {
+        diag->appendLine("");  // the log text ends without a line end
+    }
+    for (const auto& line : startupProblems_) {
+        diag->appendLine(line);
+    }
+}
+
+void frmVIRELO::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
+    unloaded_ = true;
+    platform_.sockets.cleanup();
+}
+
+void frmVIRELO::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmVIRELO::ConnectHandlers() {
+    OnClick(*this, "cmdCloseTCP", this, &frmVIRELO::cmdCloseTCP_Click);
+    OnClick(*this, "cmdCloseCon", this, &frmVIRELO::cmdCloseCon_Click);
+    OnClick(*this, "cmdCloseODBC", this, &frmVIRELO::cmdCloseODBC_Click);
+    OnClick(*this, "cmdODBCClose", this, &frmVIRELO::cmdODBCClose_Click);
+    OnClick(*this, "cmdJDBCClose", this, &frmVIRELO::cmdJDBCClose_Click);
+
+    // Help and About: one program-wide window each, shown modeless.
+    const std::pair<const char*, SideWindow> sideButtons[] = {
+        {"cmdtcphelp", SideWindow::TcpHelp},   {"cmdhelpnative", SideWindow::NativeHelp},
+        {"cmdhelpcom", SideWindow::ComHelp},   {"cmdhelpodbc", SideWindow::OdbcHelp},
+        {"cmdhelpjdbc", SideWindow::JdbcHelp}, {"cmdAboutTCP", SideWindow::About},
+        {"cmdAboutCon", SideWindow::About},    {"cmdAboutODBC", SideWindow::About},
+        {"cmdODBCAbout", SideWindow::About},   {"cmbJDBCAbout", SideWindow::About},
+    };
+    for (const auto& [name, window] : sideButtons) {
+        connect(control<QPushButton>(name), &QPushButton::clicked, this,
+                [this, which = window] { sideWindows_.Show(which); });
+    }
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        const int previous = shownTab_;
+        shownTab_ = index;
+        SSTabVIRELO_Click(previous);
+    });
+    connect(control<QLineEdit>("txtEnterHostName"), &QLineEdit::textChanged, this,
+            [this] { txtEnterHostName_Change(); });
+    for (const char* name :
+         {"txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN", "cmbDriverClassJDBC", "cmdCloseTCP"}) {
+        control(name)->installEventFilter(this);
+    }
+}
+
+}  // namespace virelo::ui

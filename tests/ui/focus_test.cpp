@@ -1,0 +1,158 @@
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "support/WindowFixture.h"
+
+namespace virelo::ui {
+namespace {
+
+using Names = std::vector<std::string>;
+
+class FocusTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        window = open();
+        activate(*window);
+    }
+    void bringToFront(int page) {
+        // Switching to the page that is already in front raises no switch event.
+        if (window->SSTabVIRELO()->currentIndex() == page) {
+            window->SSTabVIRELO()->setCurrentIndex((page + 1) % 5);
+        }
+        window->SSTabVIRELO()->setCurrentIndex(page);
+    }
+    // Presses Tab from the focused control `count` times and records where the focus went.
+    Names tabThrough(int count, Qt::Key key = Qt::Key_Tab) {
+        Names visited{focusName()};
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), key);
+            visited.push_back(focusName());
+        }
+        return visited;
+    }
+
+    std::unique_ptr<frmVIRELO> window;
+};
+
+struct PageOrder {
+    int page;
+    Names stops;  // the Tab stops of the page; unselected option buttons are skipped
+};
+
+TEST_F(FocusTest, TabMovesThroughEachPageInOrderAndWrapsToItsFirstControl) {
+    const PageOrder pages[] = {
+        {0,
+         {"txtEnterHostName", "optHostbyName", "cmdPingTCP", "cmdClearTCP", "optServiceName",
+          "txtEnterSrvPort", "cboProtocol", "cmdRetrieve", "cmdClearServ", "cmdtcphelp",
+          "cmdAboutTCP", "cmdCloseTCP"}},
+        {1,
+         {"txtUserNameCon", "txtPasswordCon", "cboServerCon", "cmdLookupCon", "txtHostCon",
+          "txtServiceCon", "cboProtocolCon", "txtDatabaseCon", "cmdPingCon", "cmdhelpnative",
+          "cmdAboutCon", "cmdCloseCon"}},
+        {2, {"cboSystemDSN",    "optSystemDSN", "cboUserDSN",     "cboODBCDriver",
+             "cboADOOleDriver", "txtDSNLess",   "cboADOServer",   "cmdLookupSqlhostInfo",
+             "txtADOHost",      "txtADOPort",   "cboADOProtocol", "txtADODatabase",
+             "txtUID",          "txtPWD",       "cmdViewString",  "cmdPingADO",
+             "cmdClearADO",     "cmdhelpcom",   "cmdAboutODBC",   "cmdCloseODBC"}},
+        {3,
+         {"cboODBCSysDSN", "optODBCSysDSN", "cboODBCUsrDSN", "txtODBCUID", "txtODBCPWD",
+          "cmdODBCPing", "cmdODBCClear", "cmdhelpodbc", "cmdODBCAbout", "cmdODBCClose"}},
+    };
+    for (const auto& [page, stops] : pages) {
+        bringToFront(page);
+        Names expected = stops;
+        expected.push_back(stops.front());  // past the last control, back to the first
+        EXPECT_EQ(tabThrough(static_cast<int>(stops.size())), expected) << "page " << page;
+        EXPECT_EQ(window->TabIndexOf(stops.front()), 1);
+    }
+}
+
+TEST_F(FocusTest, ShiftTabStaysOnThePageAndTheSelectedOptionTakesTheStop) {
+    bringToFront(3);
+    window->control<QRadioButton>("optODBCUsrDSN")->setChecked(true);
+    window->control("cboODBCSysDSN")->setFocus();
+    EXPECT_EQ(tabThrough(3, Qt::Key_Backtab),
+              (Names{"cboODBCSysDSN", "cmdODBCClose", "cmdODBCAbout", "cmdhelpodbc"}));
+    window->control("cboODBCSysDSN")->setFocus();
+    EXPECT_EQ(tabThrough(2), (Names{"cboODBCSysDSN", "optODBCUsrDSN", "cboODBCUsrDSN"}));
+}
+
+TEST_F(FocusTest, JdbcWrapsThroughTheHiddenHostBoxOnlyWhenItsTextChanges) {
+    bringToFront(4);
+    const Names stops{
+        "cmbDriverClassJDBC",  "optBuildURLJDBC", "cmbProtocolJDBC",   "txtHostJDBC",
+        "txtPortJDBC",         "txtUserJDBC",     "txtDBNameJDBC",     "txtPassJDBC",
+        "lstParamsJDBC",       "txtParamJDBC",    "txtParamValueJDBC", "cmdDeleteParameterJDBC",
+        "cmdAddParameterJDBC", "txtConURLJDBC",   "cmdBuildJDBC",      "cmdConnectCompJDBC",
+        "cmdhelpjdbc",         "cmbJDBCAbout",    "cmdJDBCClose"};
+    Names expected = stops;
+    expected.push_back("txtEnterHostName");
+    EXPECT_EQ(tabThrough(static_cast<int>(stops.size())), expected);
+    EXPECT_EQ(window->SSTabVIRELO()->currentIndex(), 4);
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(window->control<QLineEdit>("txtEnterHostName")->text(), "x");
+    EXPECT_EQ(focusName(), "cmbDriverClassJDBC");
+}
+
+TEST_F(FocusTest, BringingAPageToTheFrontFocusesItsFirstInputControl) {
+    const char* first[] = {"txtEnterHostName", "txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
+                           "cmbDriverClassJDBC"};
+    for (int page = 0; page < 5; ++page) {
+        bringToFront(page);
+        EXPECT_EQ(focusName(), first[page]) << "page " << page;
+    }
+    bringToFront(0);
+    QTest::keyClicks(window->control("txtEnterHostName"), "db-server");
+    EXPECT_EQ(focusName(), "txtEnterHostName") << "typing keeps the focus in the box";
+    // A click into a wrap control of a hidden page sends the focus back to the page in front.
+    window->control("cboODBCSysDSN")->setFocus();
+    EXPECT_EQ(focusName(), "txtEnterHostName");
+}
+
+TEST_F(FocusTest, TabKeyCodeOnTheCloseButtonShowsTheBox) {
+    window->cmdCloseTCP_KeyDown('A');
+    window->cmdCloseTCP_KeyPress('a');
+    EXPECT_TRUE(boxes.boxes.empty());
+    window->cmdCloseTCP_KeyDown(9);
+    window->cmdCloseTCP_KeyPress(9);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, "tab key pressed");
+    EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
+    EXPECT_EQ(boxes.boxes[0].icon, platform::BoxIcon::None);
+
+    // Ctrl+I types character 9 on the button; a plain Tab only moves the focus.
+    boxes.boxes.clear();
+    bringToFront(1);
+    bringToFront(0);
+    QWidget* close = window->control("cmdCloseTCP");
+    close->setFocus();
+    QKeyEvent ctrlI(QEvent::KeyPress, Qt::Key_I, Qt::ControlModifier, QStringLiteral("\t"));
+    QApplication::sendEvent(close, &ctrlI);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    QTest::keyClick(close, Qt::Key_Tab);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(focusName(), "txtEnterHostName");
+}
+
+TEST_F(FocusTest, AFailingListFillerOnATabSwitchWritesTheErrorBranch) {
+    frmVIRELO::Components components;
+    bool failing = false;
+    components.CreateConnectionTester = [&failing]() -> std::unique_ptr<complus::ConnectionTester> {
+        throw Error(429, "VIRELO", failing ? "ActiveX component can't create object" : "not yet");
+    };
+    auto failingWindow = open(components);
+    activate(*failingWindow);
+    failing = true;
+    failingWindow->SSTabVIRELO()->setCurrentIndex(2);
+    EXPECT_EQ(failingWindow->pane("txtDiagCOM")->text(),
+              "Fatal Error Fail to Obtain client Information sucessfully\r\n"
+              "Error Number: 429 Error Source: VIRELO Error Description: ActiveX component can't "
+              "create object\r\n");
+    EXPECT_EQ(failingWindow->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
+    EXPECT_EQ(focusName(), "cboSystemDSN");
+    EXPECT_TRUE(failingWindow->isVisible());
+}
+
+}  // namespace
+}  // namespace virelo::ui
