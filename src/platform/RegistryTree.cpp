@@ -5,28 +5,20 @@
 namespace virelo::platform {
 namespace {
 
-std::vector<std::string> SplitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    while (start <= path.size()) {
+// Calls `step` with each backslash-separated part of `path`, in order, until it returns false.
+template <typename Step>
+bool ForEachPart(std::string_view path, Step step) {
+    for (std::size_t start = 0; start <= path.size();) {
         const std::size_t end = std::min(path.find('\\', start), path.size());
-        parts.push_back(path.substr(start, end - start));
+        if (!step(path.substr(start, end - start))) {
+            return false;
+        }
         start = end + 1;
     }
-    return parts;
+    return true;
 }
 
 }  // namespace
-
-std::string RegistryFold(const std::string& name) {
-    std::string folded = name;
-    for (char& c : folded) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return folded;
-}
 
 RegistryTree::Node* RegistryTree::root(HKey key) {
     if (key != reg::kLocalMachine && key != reg::kCurrentUser) {
@@ -43,21 +35,25 @@ RegistryTree::Node* RegistryTree::node(HKey key) {
     return it == open_.end() ? nullptr : it->second;
 }
 
+// Both walks fold each part into one reused buffer: opening a key is the registry's most frequent
+// call, and a walk that allocates costs more than the look-ups themselves.
 RegistryTree::Node* RegistryTree::find(Node* from, const std::string& path) {
     if (path.empty()) {
         return from;
     }
-    for (const std::string& part : SplitPath(path)) {
+    const bool found = ForEachPart(path, [&](std::string_view part) {
         if (part.empty()) {
-            return nullptr;
+            return false;
         }
-        const auto it = from->children.find(RegistryFold(part));
+        RegistryFoldInto(part, scratch_);
+        const auto it = from->children.find(scratch_);
         if (it == from->children.end()) {
-            return nullptr;
+            return false;
         }
         from = it->second.get();
-    }
-    return from;
+        return true;
+    });
+    return found ? from : nullptr;
 }
 
 RegistryTree::Node* RegistryTree::make(HKey rootKey, const std::string& path) {
@@ -65,28 +61,43 @@ RegistryTree::Node* RegistryTree::make(HKey rootKey, const std::string& path) {
     if (at == nullptr) {
         return nullptr;
     }
-    for (const std::string& part : SplitPath(path)) {
+    ForEachPart(path, [&](std::string_view part) {
         if (part.empty()) {
-            continue;
+            return true;
         }
-        auto& child = at->children[RegistryFold(part)];
-        if (!child) {
-            child = std::make_unique<Node>();
+        RegistryFoldInto(part, scratch_);
+        auto found = at->children.find(scratch_);
+        if (found == at->children.end()) {
+            auto child = std::make_unique<Node>();
             child->name = part;
+            found = at->children.emplace(scratch_, std::move(child)).first;
+            at->orderStale = true;
         }
-        at = child.get();
-    }
+        at = found->second.get();
+        return true;
+    });
     return at;
 }
 
 RegistryTree::Value* RegistryTree::findValue(Node* at, const std::string& name) {
-    const std::string folded = RegistryFold(name);
+    RegistryFoldInto(name, scratch_);
     for (Value& value : at->values) {
-        if (RegistryFold(value.name) == folded) {
+        if (value.folded == scratch_) {
             return &value;
         }
     }
     return nullptr;
+}
+
+HKey RegistryTree::newHandle() {
+    // Handles count up below the root keys' values and start again at the bottom, skipping
+    // handles still open, so a long session never hands out a root's value or a handle twice.
+    constexpr HKey kFirst = 0x100;
+    constexpr HKey kLast = 0x7FFFFFFF;
+    do {
+        nextHandle_ = nextHandle_ >= kLast ? kFirst : nextHandle_ + 1;
+    } while (open_.contains(nextHandle_));
+    return nextHandle_;
 }
 
 void RegistryTree::setValue(HKey rootKey, const std::string& path, const std::string& name,
@@ -100,7 +111,7 @@ void RegistryTree::setValue(HKey rootKey, const std::string& path, const std::st
         value->data = std::move(data);
         return;
     }
-    at->values.push_back({name, type, std::move(data)});
+    at->values.push_back({name, RegistryFold(name), type, std::move(data)});
 }
 
 void RegistryTree::setString(HKey rootKey, const std::string& path, const std::string& name,
@@ -137,6 +148,12 @@ void RegistryTree::deleteKey(HKey rootKey, const std::string& path) {
         return std::find(branch.begin(), branch.end(), entry.second) != branch.end();
     });
     parent->children.erase(it);
+    parent->orderStale = true;
+}
+
+bool RegistryTree::hasKey(HKey rootKey, const std::string& path) {
+    Node* at = root(rootKey);
+    return at != nullptr && find(at, path) != nullptr;
 }
 
 void RegistryTree::deleteValue(HKey rootKey, const std::string& path, const std::string& name) {
@@ -146,7 +163,7 @@ void RegistryTree::deleteValue(HKey rootKey, const std::string& path, const std:
         return;
     }
     const std::string folded = RegistryFold(name);
-    std::erase_if(at->values, [&](const Value& v) { return RegistryFold(v.name) == folded; });
+    std::erase_if(at->values, [&](const Value& v) { return v.folded == folded; });
 }
 
 void RegistryTree::clear() {
@@ -167,7 +184,7 @@ std::int32_t RegistryTree::openKey(HKey parent, const std::string& path, HKey& k
         key = parent;
         return reg::kSuccess;
     }
-    key = nextHandle_++;
+    key = newHandle();
     open_[key] = target;
     return reg::kSuccess;
 }
@@ -231,7 +248,14 @@ std::int32_t RegistryTree::enumKey(HKey key, std::uint32_t index, std::string& n
     if (index >= at->children.size()) {
         return reg::kNoMoreItems;
     }
-    const Node& child = *std::next(at->children.begin(), index)->second;
+    if (at->orderStale || at->order.size() != at->children.size()) {
+        at->order.clear();
+        for (const auto& entry : at->children) {
+            at->order.push_back(entry.second.get());
+        }
+        at->orderStale = false;
+    }
+    const Node& child = *at->order[index];
     if (child.name.size() + 1 > nameSize) {
         return reg::kMoreData;
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/RegistryFold.h"
 
 namespace virelo::platform {
 
@@ -25,6 +26,8 @@ public:
     // Deletes a key with everything below it; a missing key is no error.
     void deleteKey(HKey root, const std::string& path);
     void deleteValue(HKey root, const std::string& path, const std::string& name);
+    // True when the key exists (a root always does).
+    bool hasKey(HKey root, const std::string& path);
     // Removes every key and value; open handles become invalid.
     void clear();
     // True while a key other than a root is open.
@@ -43,6 +46,7 @@ public:
 private:
     struct Value {
         std::string name;
+        std::string folded;  // the name's upper-case form, compared on every look-up
         std::uint32_t type = 0;
         std::string data;
     };
@@ -50,6 +54,10 @@ private:
         std::string name;  // as first written
         // Keyed by the upper-case name, which gives the registry's enumeration order.
         std::map<std::string, std::unique_ptr<Node>> children;
+        // The children in enumeration order, so that walking a key with thousands of subkeys by
+        // index costs one step per index; rebuilt on the first enumeration after a change.
+        std::vector<const Node*> order;
+        bool orderStale = false;
         std::vector<Value> values;
     };
 
@@ -58,14 +66,12 @@ private:
     Node* find(Node* from, const std::string& path);
     Node* make(HKey root, const std::string& path);
     Value* findValue(Node* at, const std::string& name);
+    HKey newHandle();
 
     std::map<HKey, Node> roots_;
     std::unordered_map<HKey, Node*> open_;
     HKey nextHandle_ = 0x100;
+    std::string scratch_;  // the folded name of the part a walk is at
 };
-
-// Upper-case form of a key or value name (ASCII letters only), for comparisons without regard
-// to letter case.
-std::string RegistryFold(const std::string& name);
 
 }  // namespace virelo::platform
