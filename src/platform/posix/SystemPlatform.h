@@ -1,10 +1,10 @@
 #pragma once
 
-#include "platform/RegistryTree.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixIcmp.h"
 #include "platform/posix/PosixProcesses.h"
+#include "platform/posix/PosixRegistry.h"
 #include "platform/posix/PosixSockets.h"
 
 namespace virelo::platform {
@@ -16,8 +16,8 @@ struct SystemServices {
     posix::PosixFiles files;
     posix::PosixClock clock;
     posix::PosixProcesses processes;
-    // The registry view has no sources yet: it is empty.
-    RegistryTree registry;
+    // The registry view over export files, the text server directory and unixODBC.
+    posix::PosixRegistry registry;
 };
 
 }  // namespace virelo::platform

@@ -1,0 +1,248 @@
+#include "platform/posix/RegistrySources.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/RegistryFold.h"
+#include "platform/RegistryTree.h"
+#include "platform/posix/FileDescriptor.h"
+
+namespace virelo::platform::posix {
+namespace {
+
+// A file larger than this is no export a support engineer loads to look at a server directory;
+// it is refused rather than read into memory.
+constexpr std::size_t kMaxFileSize = 256UL * 1024 * 1024;
+
+constexpr const char* kSqlhostsKey = "SOFTWARE\\Nembrion\\SQLHOSTS";
+
+FileSignature FromStat(const struct stat& st) {
+    FileSignature signature;
+    signature.type = st.st_mode & S_IFMT;
+    signature.device = st.st_dev;
+    signature.inode = st.st_ino;
+    signature.modifiedSeconds = st.st_mtim.tv_sec;
+    signature.modifiedNanoseconds = st.st_mtim.tv_nsec;
+    signature.size = st.st_size;
+    signature.changedSeconds = st.st_ctim.tv_sec;
+    signature.changedNanoseconds = st.st_ctim.tv_nsec;
+    return signature;
+}
+
+FileSignature Signature(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        FileSignature missing;
+        missing.error = errno;
+        return missing;
+    }
+    return FromStat(st);
+}
+
+bool IsRegFileName(const std::string& name) {
+    return name.size() > 4 && name.front() != '.' &&
+           RegistryFold(name.substr(name.size() - 4)) == ".REG";
+}
+
+// The *.reg entries of a directory in name order; nothing when the directory is not there.
+std::vector<std::string> RegFilesIn(const std::string& directory) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(directory.c_str());
+    if (dir == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        if (IsRegFileName(entry->d_name)) {
+            names.push_back(entry->d_name);
+        }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (std::string& name : names) {
+        name = directory + "/" + name;
+    }
+    return names;
+}
+
+std::string UserConfigDirectory() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    return home != nullptr && home[0] == '/' ? std::string(home) + "/.config" : std::string();
+}
+
+}  // namespace
+
+RegistrySources::RegistrySources(RegistryLocations locations, RegistryWarn warn)
+    : locations_(std::move(locations)), warn_(std::move(warn)) {}
+
+std::vector<RegistrySources::Source> RegistrySources::currentRegFiles() const {
+    std::vector<Source> sources;
+    if (const char* list = std::getenv("VIRELO_REGISTRY")) {
+        const std::string paths = list;
+        for (std::size_t start = 0; start <= paths.size();) {
+            const std::size_t end = std::min(paths.find(':', start), paths.size());
+            if (end > start) {
+                sources.push_back({paths.substr(start, end - start), true, {}});
+            }
+            start = end + 1;
+        }
+    } else {
+        std::vector<std::string> paths = RegFilesIn(locations_.systemDirectory + "/registry.d");
+        if (const std::string user = UserConfigDirectory(); !user.empty()) {
+            const std::vector<std::string> more = RegFilesIn(user + "/virelo/registry.d");
+            paths.insert(paths.end(), more.begin(), more.end());
+        }
+        for (std::string& path : paths) {
+            sources.push_back({std::move(path), false, {}});
+        }
+    }
+    for (Source& source : sources) {
+        source.signature = Signature(source.path);
+    }
+    return sources;
+}
+
+RegistrySources::Source RegistrySources::currentSqlhosts() const {
+    const char* named = std::getenv("VIRELO_SQLHOSTS");
+    Source source{
+        named != nullptr ? named : locations_.systemDirectory + "/sqlhosts", named != nullptr, {}};
+    source.signature = source.path.empty() ? FileSignature{ENOENT} : Signature(source.path);
+    return source;
+}
+
+bool RegistrySources::refresh() {
+    bool changed = !filled_;
+    filled_ = true;
+
+    const std::vector<Source> now = currentRegFiles();
+    changed = changed || now.size() != regFiles_.size();
+    std::vector<bool> taken(regFiles_.size(), false);
+    std::vector<RegSource> files;
+    files.reserve(now.size());
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        std::size_t k = 0;
+        while (k < regFiles_.size() && (taken[k] || regFiles_[k].path != now[i].path ||
+                                        regFiles_[k].signature != now[i].signature)) {
+            ++k;
+        }
+        if (k < regFiles_.size()) {
+            // Unchanged since it was read: keep what was parsed, without copying it.
+            taken[k] = true;
+            changed = changed || k != i;
+            files.push_back(std::move(regFiles_[k]));
+            continue;
+        }
+        changed = true;
+        RegSource source{now[i], {}};
+        if (const std::optional<std::string> content = read(source)) {
+            source.parsed = ParseRegFile(*content);
+            warn(source.path, source.parsed.warnings);
+        }
+        files.push_back(std::move(source));
+    }
+    regFiles_ = std::move(files);
+
+    const Source sqlhosts = currentSqlhosts();
+    if (sqlhosts.path != sqlhosts_.path || sqlhosts.signature != sqlhosts_.signature) {
+        changed = true;
+        sqlhosts_ = {sqlhosts, {}};
+        if (const std::optional<std::string> content = read(sqlhosts_)) {
+            sqlhosts_.parsed = ParseSqlhostsFile(*content);
+            warn(sqlhosts_.path, sqlhosts_.parsed.warnings);
+        }
+    }
+    return changed;
+}
+
+std::optional<std::string> RegistrySources::read(Source& source) const {
+    const auto problem = [&](const std::string& what) { warn(source.path, {{0, what}}); };
+    const FileSignature& seen = source.signature;
+    if (seen.error != 0) {
+        if (source.named || (seen.error != ENOENT && seen.error != ENOTDIR)) {
+            problem(std::string("cannot be read: ") + std::strerror(seen.error));
+        }
+        return std::nullopt;
+    }
+    if (seen.type == S_IFDIR) {
+        problem("is a directory, not a file; skipped");
+        return std::nullopt;
+    }
+    if (seen.type != S_IFREG) {
+        problem("is not a regular file; skipped");
+        return std::nullopt;
+    }
+    // Without blocking, so that a FIFO put in the file's place cannot stall the window.
+    const FileDescriptor fd(
+        ::open(source.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+        problem(std::string("cannot be read: ") + std::strerror(errno));
+        return std::nullopt;
+    }
+    source.signature = FromStat(st);
+    if (!S_ISREG(st.st_mode)) {
+        problem("is not a regular file; skipped");
+        return std::nullopt;
+    }
+    std::string content;
+    content.reserve(static_cast<std::size_t>(
+        std::min<long long>(st.st_size, static_cast<long long>(kMaxFileSize))));
+    std::string chunk(64 * 1024, '\0');
+    while (true) {
+        const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            problem(std::string("cannot be read: ") + std::strerror(errno));
+            return std::nullopt;
+        }
+        if (got == 0) {
+            return content;
+        }
+        if (content.size() + static_cast<std::size_t>(got) > kMaxFileSize) {
+            problem("is larger than 256 MB; skipped");
+            return std::nullopt;
+        }
+        content.append(chunk.data(), static_cast<std::size_t>(got));
+    }
+}
+
+void RegistrySources::warn(const std::string& path, const std::vector<RegWarning>& warnings) const {
+    for (const RegWarning& warning : warnings) {
+        warn_(warning.line == 0
+                  ? path + ": " + warning.message
+                  : path + ":" + std::to_string(warning.line) + ": " + warning.message);
+    }
+}
+
+void RegistrySources::fill(RegistryTree& tree) const {
+    tree.clear();
+    for (const RegSource& file : regFiles_) {
+        ApplyRegFile(file.parsed, tree);
+    }
+    for (const SqlhostsEntry& server : sqlhosts_.parsed.entries) {
+        const std::string key = std::string(kSqlhostsKey) + "\\" + server.name;
+        if (tree.hasKey(reg::kLocalMachine, key)) {
+            warn(sqlhosts_.path, {{server.line, "the server \"" + server.name +
+                                                    "\" is also in a registry file, whose entry "
+                                                    "is used"}});
+            continue;
+        }
+        tree.setString(reg::kLocalMachine, key, "HOST", server.host);
+        tree.setString(reg::kLocalMachine, key, "SERVICE", server.service);
+        tree.setString(reg::kLocalMachine, key, "PROTOCOL", server.protocol);
+        tree.setString(reg::kLocalMachine, key, "OPTIONS", server.options);
+    }
+}
+
+}  // namespace virelo::platform::posix
