@@ -26,8 +26,11 @@ std::string WithoutLast(const std::string& data, std::uint32_t size) {
 
 std::string DwordText(const std::string& data) {
     std::uint32_t number = 0;
-    for (std::size_t i = 0; i < 4 && i < data.size(); ++i) {
-        number |= static_cast<std::uint32_t>(static_cast<unsigned char>(data[i])) << (8 * i);
+    for (std::size_t i = 0; i < 4; ++i) {
+        // The data buffer starts out as spaces; a DWORD stored with fewer than four bytes leaves
+        // spaces in the bytes it did not write.
+        const char byte = i < data.size() ? data[i] : ' ';
+        number |= static_cast<std::uint32_t>(static_cast<unsigned char>(byte)) << (8 * i);
     }
     std::string text = std::to_string(number);
     if (text.size() < 3) {

@@ -73,6 +73,8 @@ private:
 };
 
 // A DWORD's first four bytes, little-endian, in decimal with leading zeros up to three digits.
+// The bytes are those of the 2048-space data buffer after the read: bytes the stored data did not
+// reach are spaces.
 std::string DwordText(const std::string& data);
 
 }  // namespace virelo::serverdir
