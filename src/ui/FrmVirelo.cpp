@@ -13,6 +13,7 @@
 #include "ui/MessagePane.h"
 #include "ui/Wiring.h"
 #include "ui/tabs/JdbcTab.h"
+#include "ui/tabs/NativeTab.h"
 #include "ui/tabs/TcpipTab.h"
 
 namespace virelo::ui {
@@ -82,6 +83,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     ConnectHandlers();
     tcpipTab_ = new TcpipTab(*this);
     jdbcTab_ = new JdbcTab(*this);
+    nativeTab_ = new NativeTab(*this);
     Form_Load();
 }
 
@@ -127,7 +129,7 @@ complus::ConnectionTester& frmVIRELO::ConnectionTesterInstance() {
 }
 
 void frmVIRELO::FillNativeServerList() {
-    // The Native Connect tab's server list is not built yet.
+    nativeTab_->FillNativeServerList();
 }
 
 void frmVIRELO::FillComPlusTab() {
