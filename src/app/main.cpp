@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "complus/LocalConnectionTester.h"
 #include "platform/posix/SystemPlatform.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "ui/AppLook.h"
@@ -23,6 +24,10 @@ int main(int argc, char* argv[]) {
     virelo::ui::frmVIRELO::Components components;
     components.CreateNativeConnector = [&system] {
         return std::make_unique<virelo::serverdir::LocalNativeConnector>(system.network);
+    };
+    components.CreateConnectionTester = [&system] {
+        return std::make_unique<virelo::complus::LocalConnectionTester>(system.network,
+                                                                        system.registry);
     };
     virelo::ui::frmVIRELO window(platform, sideWindows, std::move(components), dpi);
     window.show();

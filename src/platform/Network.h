@@ -49,6 +49,8 @@ public:
     virtual ResolveResult resolveHost(const std::string& host) = 0;
     // The port of a TCP service in the services database, or nothing when there is none.
     virtual std::optional<std::uint16_t> tcpServicePort(const std::string& name) = 0;
+    // The name of this machine, as the network knows it.
+    virtual std::string machineName() = 0;
     // Opens a TCP connection to one address and closes it again, waiting at most `timeout`.
     virtual ConnectResult connectTcp(const Endpoint& endpoint, std::uint16_t port,
                                      std::chrono::milliseconds timeout) = 0;

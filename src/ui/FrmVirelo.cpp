@@ -12,6 +12,7 @@
 #include "ui/Layout.h"
 #include "ui/MessagePane.h"
 #include "ui/Wiring.h"
+#include "ui/tabs/ComPlusTab.h"
 #include "ui/tabs/JdbcTab.h"
 #include "ui/tabs/NativeTab.h"
 #include "ui/tabs/TcpipTab.h"
@@ -84,6 +85,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     tcpipTab_ = new TcpipTab(*this);
     jdbcTab_ = new JdbcTab(*this);
     nativeTab_ = new NativeTab(*this);
+    comPlusTab_ = new ComPlusTab(*this);
     Form_Load();
 }
 
@@ -133,11 +135,7 @@ void frmVIRELO::FillNativeServerList() {
 }
 
 void frmVIRELO::FillComPlusTab() {
-    // Until the COM+ tab's lists are built, only the component is created, so a component that
-    // cannot be created is reported where the lists would be filled.
-    if (components_.CreateConnectionTester) {
-        ConnectionTesterInstance();
-    }
+    comPlusTab_->FillComPlusTab();
 }
 
 void frmVIRELO::FillODBCDSNLists() {

@@ -24,6 +24,7 @@ namespace virelo::ui {
 class MessagePane;
 class TcpipTab;
 class NativeTab;
+class ComPlusTab;
 class JdbcTab;
 
 // The main window: five tabs, one for each layer of connectivity that can fail. It owns what the
@@ -61,6 +62,7 @@ public:
     TcpipTab& tcpipTab() { return *tcpipTab_; }
     JdbcTab& jdbcTab() { return *jdbcTab_; }
     NativeTab& nativeTab() { return *nativeTab_; }
+    ComPlusTab& comPlusTab() { return *comPlusTab_; }
     QTabWidget* SSTabVIRELO() const { return tabs_; }
     // The TabIndex a control holds now (1 for the first of the page in front), 0 when none.
     int TabIndexOf(const std::string& name) const;
@@ -122,6 +124,7 @@ private:
     TcpipTab* tcpipTab_ = nullptr;
     JdbcTab* jdbcTab_ = nullptr;
     NativeTab* nativeTab_ = nullptr;
+    ComPlusTab* comPlusTab_ = nullptr;
     FocusOrder focusOrder_;
     std::vector<std::string> startupProblems_;
     int shownTab_ = 0;

@@ -74,7 +74,6 @@ protected:
         return texts;
     }
 
-    platform::posix::PosixNetwork network;
     int created = 0;
     bool createFails = false;
     std::unique_ptr<frmVIRELO> window;

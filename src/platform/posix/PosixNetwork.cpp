@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -108,6 +109,14 @@ std::optional<std::uint16_t> PosixNetwork::tcpServicePort(const std::string& nam
         return std::nullopt;
     }
     return ntohs(static_cast<std::uint16_t>(found->s_port));
+}
+
+std::string PosixNetwork::machineName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0) {
+        return "";
+    }
+    return name;
 }
 
 ConnectResult PosixNetwork::connectTcp(const Endpoint& endpoint, std::uint16_t port,

@@ -10,6 +10,7 @@ class PosixNetwork : public Network {
 public:
     ResolveResult resolveHost(const std::string& host) override;
     std::optional<std::uint16_t> tcpServicePort(const std::string& name) override;
+    std::string machineName() override;
     ConnectResult connectTcp(const Endpoint& endpoint, std::uint16_t port,
                              std::chrono::milliseconds timeout) override;
 };
