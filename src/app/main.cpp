@@ -1,6 +1,8 @@
 #include <QApplication>
 
+#include "complus/LocalConnectionTester.h"
 #include "platform/posix/SystemPlatform.h"
+#include "serverdir/LocalNativeConnector.h"
 #include "ui/AppLook.h"
 #include "ui/FrmVirelo.h"
 #include "ui/HelpWindows.h"
@@ -19,7 +21,15 @@ int main(int argc, char* argv[]) {
                                         system.processes, boxes,       system.registry};
     const double dpi = virelo::ui::ScreenDpi();
     virelo::ui::HelpWindows sideWindows(dpi);
-    virelo::ui::frmVIRELO window(platform, sideWindows, {}, dpi);
+    virelo::ui::frmVIRELO::Components components;
+    components.CreateNativeConnector = [&system] {
+        return std::make_unique<virelo::serverdir::LocalNativeConnector>(system.network);
+    };
+    components.CreateConnectionTester = [&system] {
+        return std::make_unique<virelo::complus::LocalConnectionTester>(system.network,
+                                                                        system.registry);
+    };
+    virelo::ui::frmVIRELO window(platform, sideWindows, std::move(components), dpi);
     window.show();
     return QApplication::exec();
 }

@@ -66,6 +66,8 @@ public:
     void Add(const std::string& key, ServerEntry entry);
     const ServerEntry& Item(const std::string& key) const;
     std::size_t Count() const { return entries_.size(); }
+    // The key of the entry at `index`, in the order the entries were added.
+    const std::string& Key(std::size_t index) const { return entries_.at(index).first; }
 
 private:
     std::vector<std::pair<std::string, ServerEntry>> entries_;

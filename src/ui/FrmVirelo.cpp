@@ -12,7 +12,9 @@
 #include "ui/Layout.h"
 #include "ui/MessagePane.h"
 #include "ui/Wiring.h"
+#include "ui/tabs/ComPlusTab.h"
 #include "ui/tabs/JdbcTab.h"
+#include "ui/tabs/NativeTab.h"
 #include "ui/tabs/TcpipTab.h"
 
 namespace virelo::ui {
@@ -82,6 +84,8 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     ConnectHandlers();
     tcpipTab_ = new TcpipTab(*this);
     jdbcTab_ = new JdbcTab(*this);
+    nativeTab_ = new NativeTab(*this);
+    comPlusTab_ = new ComPlusTab(*this);
     Form_Load();
 }
 
@@ -127,15 +131,11 @@ complus::ConnectionTester& frmVIRELO::ConnectionTesterInstance() {
 }
 
 void frmVIRELO::FillNativeServerList() {
-    // The Native Connect tab's server list is not built yet.
+    nativeTab_->FillNativeServerList();
 }
 
 void frmVIRELO::FillComPlusTab() {
-    // Until the COM+ tab's lists are built, only the component is created, so a component that
-    // cannot be created is reported where the lists would be filled.
-    if (components_.CreateConnectionTester) {
-        ConnectionTesterInstance();
-    }
+    comPlusTab_->FillComPlusTab();
 }
 
 void frmVIRELO::FillODBCDSNLists() {

@@ -23,6 +23,8 @@ namespace virelo::ui {
 
 class MessagePane;
 class TcpipTab;
+class NativeTab;
+class ComPlusTab;
 class JdbcTab;
 
 // The main window: five tabs, one for each layer of connectivity that can fail. It owns what the
@@ -59,6 +61,8 @@ public:
     tcpip::TCPIP& tcpip() { return tcpip_; }
     TcpipTab& tcpipTab() { return *tcpipTab_; }
     JdbcTab& jdbcTab() { return *jdbcTab_; }
+    NativeTab& nativeTab() { return *nativeTab_; }
+    ComPlusTab& comPlusTab() { return *comPlusTab_; }
     QTabWidget* SSTabVIRELO() const { return tabs_; }
     // The TabIndex a control holds now (1 for the first of the page in front), 0 when none.
     int TabIndexOf(const std::string& name) const;
@@ -119,6 +123,8 @@ private:
     // The tabs' handlers, owned as child objects of the window.
     TcpipTab* tcpipTab_ = nullptr;
     JdbcTab* jdbcTab_ = nullptr;
+    NativeTab* nativeTab_ = nullptr;
+    ComPlusTab* comPlusTab_ = nullptr;
     FocusOrder focusOrder_;
     std::vector<std::string> startupProblems_;
     int shownTab_ = 0;

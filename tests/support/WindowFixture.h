@@ -7,8 +7,10 @@
 #include <QTest>
 #include <memory>
 
+#include "complus/LocalConnectionTester.h"
 #include "platform/RegistryTree.h"
 #include "platform/posix/SystemPlatform.h"
+#include "serverdir/LocalNativeConnector.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 #include "ui/FrmVirelo.h"
@@ -23,7 +25,19 @@ class WindowFixture : public ::testing::Test {
 protected:
     static constexpr double kDpi = 96.0;
 
+    // The window with the given components; a component left out is the real one of this
+    // system, over the test's network and registry.
     std::unique_ptr<ui::frmVIRELO> open(ui::frmVIRELO::Components components = {}) {
+        if (!components.CreateNativeConnector) {
+            components.CreateNativeConnector = [this] {
+                return std::make_unique<serverdir::LocalNativeConnector>(network);
+            };
+        }
+        if (!components.CreateConnectionTester) {
+            components.CreateConnectionTester = [this] {
+                return std::make_unique<complus::LocalConnectionTester>(network, registry);
+            };
+        }
         return std::make_unique<ui::frmVIRELO>(platform, sideWindows, std::move(components), kDpi);
     }
     // Shows the window and makes it active, which focus handling needs.
@@ -47,6 +61,7 @@ protected:
     platform::posix::PosixProcesses processes;
     RecordingBoxes boxes;
     platform::RegistryTree registry;
+    platform::posix::PosixNetwork network;
     platform::Platform platform{sockets, icmp, files, clock, processes, boxes, registry};
     ui::HelpWindows sideWindows{kDpi};
 };

@@ -3,6 +3,7 @@
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixIcmp.h"
+#include "platform/posix/PosixNetwork.h"
 #include "platform/posix/PosixProcesses.h"
 #include "platform/posix/PosixRegistry.h"
 #include "platform/posix/PosixSockets.h"
@@ -16,6 +17,7 @@ struct SystemServices {
     posix::PosixFiles files;
     posix::PosixClock clock;
     posix::PosixProcesses processes;
+    posix::PosixNetwork network;
     // The registry view over export files, the text server directory and unixODBC.
     posix::PosixRegistry registry;
 };

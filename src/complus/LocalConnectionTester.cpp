@@ -1,0 +1,171 @@
+#include "complus/LocalConnectionTester.h"
+
+#include <cctype>
+#include <chrono>
+
+#include "complus/ConnectionString.h"
+#include "general/Error.h"
+#include "serverdir/RegAccess.h"
+
+namespace virelo::complus {
+namespace {
+
+// Passwords this short are too likely to occur in ordinary words to be cut out of a text by
+// their value; they are masked where they follow a password keyword, like all others.
+constexpr std::size_t kShortestMaskedValue = 4;
+
+std::string Folded(const std::string& text) {
+    std::string folded;
+    for (const char c : text) {
+        if (c != ' ' && c != '\t') {
+            folded += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+    }
+    return folded;
+}
+
+// A braced value without its braces, "}}" as one "}".
+std::string Unbraced(const std::string& value) {
+    const auto first = value.find_first_not_of(" \t");
+    if (first == std::string::npos || value[first] != '{') {
+        return value;
+    }
+    const auto last = value.find_last_of('}');
+    std::string inner =
+        value.substr(first + 1, last == std::string::npos || last <= first ? std::string::npos
+                                                                           : last - first - 1);
+    for (auto at = inner.find("}}"); at != std::string::npos; at = inner.find("}}", at + 1)) {
+        inner.erase(at, 1);
+    }
+    return inner;
+}
+
+// A text with every password hidden: after password keywords, and wherever the password of the
+// current attempt occurs.
+std::string Hide(const std::string& text, const std::string& password) {
+    std::string hidden = MaskPasswords(text);
+    if (password.size() >= kShortestMaskedValue) {
+        for (auto at = hidden.find(password); at != std::string::npos;
+             at = hidden.find(password, at + 1)) {
+            hidden.replace(at, password.size(), kPasswordMask);
+        }
+    }
+    return hidden;
+}
+
+}  // namespace
+
+std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
+    std::string text;
+    for (SQLSMALLINT record = 1;; ++record) {
+        SQLCHAR state[6] = {};
+        SQLINTEGER native = 0;
+        SQLCHAR message[1024] = {};
+        SQLSMALLINT length = 0;
+        const SQLRETURN rc =
+            SQLGetDiagRec(type, handle, record, state, &native, message, sizeof message, &length);
+        if (!SQL_SUCCEEDED(rc)) {
+            return text;
+        }
+        std::string line(reinterpret_cast<const char*>(message),
+                         static_cast<std::size_t>(std::min<int>(length, sizeof message - 1)));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        text += std::string(text.empty() ? "" : " ") + "[SQLSTATE " +
+                reinterpret_cast<const char*>(state) + "] [native error " + std::to_string(native) +
+                "] " + line;
+    }
+}
+
+LocalConnectionTester::LocalConnectionTester(platform::Network& network,
+                                             platform::Registry& registry)
+    : network_(network), registry_(registry) {}
+
+SQLHANDLE LocalConnectionTester::environment() {
+    if (!environment_) {
+        SQLHANDLE env = SQL_NULL_HANDLE;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+            throw Error(-1, kSource, "The ODBC driver manager could not allocate an environment");
+        }
+        environment_ = OdbcHandle(SQL_HANDLE_ENV, env);
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    }
+    return environment_.get();
+}
+
+void LocalConnectionTester::Fail(std::int32_t number, const std::string& description) {
+    errorNumber_ = number;
+    errorDescription_ = description;
+}
+
+void LocalConnectionTester::Connect(const std::string& connectionString, bool& success) {
+    const auto start = std::chrono::steady_clock::now();
+    success = false;
+    connection_.reset();
+    Fail(0, "");
+
+    // The ODBC bridge's Provider keyword is ours to serve; the driver must not see it.
+    std::vector<Attribute> rest;
+    std::string provider;
+    std::string password;
+    for (const Attribute& attribute : ParseConnectionString(connectionString)) {
+        const std::string keyword = Folded(attribute.keyword);
+        if (keyword == "PROVIDER") {
+            provider = Folded(attribute.value);
+            continue;
+        }
+        if (keyword == "PWD" || keyword == "PASSWORD") {
+            password = Unbraced(attribute.value);
+        }
+        rest.push_back(attribute);
+    }
+    if (!provider.empty() && provider != "MSDASQL" && provider.rfind("MSDASQL.", 0) != 0) {
+        Fail(kProviderNotFound,
+             "Provider cannot be found. This connection tester serves ODBC data sources and "
+             "drivers through the ODBC driver manager: write the connection string without a "
+             "Provider keyword, or with Provider=MSDASQL. The provider asked for is not served "
+             "here.");
+    } else if (connectionString.size() > 32767) {
+        Fail(-1, "The connection string is longer than the 32767 characters ODBC accepts");
+    } else {
+        success = OpenConnection(provider.empty() ? connectionString : JoinConnectionString(rest),
+                                 password);
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    resultText_ = std::string(success ? "Connection test succeeded" : "Connection test failed") +
+                  " after " + std::to_string(elapsed.count()) + " ms";
+}
+
+bool LocalConnectionTester::OpenConnection(const std::string& odbcString,
+                                           const std::string& password) {
+    SQLHANDLE env = environment();
+    SQLHANDLE dbc = SQL_NULL_HANDLE;
+    SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    if (!SQL_SUCCEEDED(rc)) {
+        Fail(rc, Hide(DiagnosticText(SQL_HANDLE_ENV, env), password));
+        return false;
+    }
+    OdbcHandle connection(SQL_HANDLE_DBC, dbc);
+    // A dead network must not freeze the window for minutes.
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0);
+    std::string in = odbcString;
+    SQLCHAR out[2048] = {};
+    SQLSMALLINT outLength = 0;
+    rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
+                          static_cast<SQLSMALLINT>(in.size()), out, sizeof out, &outLength,
+                          SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(rc)) {
+        std::string description = Hide(DiagnosticText(SQL_HANDLE_DBC, dbc), password);
+        Fail(rc, description.empty() ? "The ODBC driver manager gave no reason" : description);
+        return false;
+    }
+    connection.connected();
+    connection_ = std::move(connection);
+    completedString_ = Hide(reinterpret_cast<const char*>(out), password);
+    return true;
+}
+
+}  // namespace virelo::complus
