@@ -7,6 +7,7 @@ packages=(
     build-essential cmake qt6-base-dev libgtest-dev libgmock-dev
     openjdk-17-jdk-headless libh2-java libpostgresql-jdbc-java postgresql-15
     libnss-wrapper netbase iproute2 procps util-linux xauth xvfb
+    fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()

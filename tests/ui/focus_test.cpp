@@ -1,8 +1,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 #include "support/WindowFixture.h"
+#include "ui/OptionButton.h"
 
 namespace virelo::ui {
 namespace {
@@ -96,6 +98,7 @@ TEST_F(FocusTest, JdbcWrapsThroughTheHiddenHostBoxOnlyWhenItsTextChanges) {
 }
 
 TEST_F(FocusTest, BringingAPageToTheFrontFocusesItsFirstInputControl) {
+    EXPECT_EQ(focusName(), "txtEnterHostName") << "the window opens with the focus there";
     const char* first[] = {"txtEnterHostName", "txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
                            "cmbDriverClassJDBC"};
     for (int page = 0; page < 5; ++page) {
@@ -152,6 +155,37 @@ TEST_F(FocusTest, AFailingListFillerOnATabSwitchWritesTheErrorBranch) {
     EXPECT_EQ(failingWindow->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
     EXPECT_EQ(focusName(), "cboSystemDSN");
     EXPECT_TRUE(failingWindow->isVisible());
+}
+
+// An option button's Click handler runs once for every click, also on the selected button,
+// for a selection with the arrow keys, and for a selection made by code.
+TEST_F(FocusTest, EveryClickOnAnOptionButtonRunsItsClickHandler) {
+    auto* byName = window->control<OptionButton>("optHostbyName");
+    auto* byAddress = window->control<OptionButton>("optHostbyAddr");
+    QSignalSpy nameClicks(byName, &OptionButton::Click);
+    QSignalSpy addressClicks(byAddress, &OptionButton::Click);
+    auto* host = window->control<QLineEdit>("txtEnterHostName");
+
+    host->setText("db-server");
+    QTest::mouseClick(byName, Qt::LeftButton);  // selected already
+    EXPECT_EQ(host->text(), "") << "its Click handler clears the server fields";
+    EXPECT_EQ(nameClicks.count(), 1);
+
+    QTest::mouseClick(byAddress, Qt::LeftButton);
+    EXPECT_TRUE(byAddress->isChecked());
+    EXPECT_EQ(addressClicks.count(), 1) << "a click that selects runs the handler once";
+    host->setText("10.0.0.1");  // its change handler takes the focus into the box
+    byAddress->setFocus();
+    QTest::keyClick(byAddress, Qt::Key_Left);
+    EXPECT_TRUE(byName->isChecked());
+    EXPECT_EQ(focusName(), "optHostbyName");
+    EXPECT_EQ(nameClicks.count(), 2) << "the arrow keys select with a click";
+    EXPECT_EQ(host->text(), "");
+
+    byAddress->setChecked(true);
+    byAddress->setChecked(true);
+    EXPECT_EQ(addressClicks.count(), 2) << "selecting by code runs it once";
+    EXPECT_EQ(nameClicks.count(), 2) << "losing the selection runs nothing";
 }
 
 }  // namespace
