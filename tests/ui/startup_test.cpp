@@ -11,18 +11,13 @@ namespace {
 
 using test::WindowFixture;
 
-std::vector<std::string> Items(const QListWidget* list) {
+// The items of a list box or of a combo box's list.
+template <typename ListOrCombo>
+std::vector<std::string> Items(const ListOrCombo* control) {
+    const QAbstractItemModel* model = control->model();
     std::vector<std::string> items;
-    for (int i = 0; i < list->count(); ++i) {
-        items.push_back(list->item(i)->text().toStdString());
-    }
-    return items;
-}
-
-std::vector<std::string> Items(const QComboBox* combo) {
-    std::vector<std::string> items;
-    for (int i = 0; i < combo->count(); ++i) {
-        items.push_back(combo->itemText(i).toStdString());
+    for (int i = 0; i < model->rowCount(); ++i) {
+        items.push_back(model->index(i, 0).data().toString().toStdString());
     }
     return items;
 }
