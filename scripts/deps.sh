@@ -8,6 +8,7 @@ packages=(
     openjdk-17-jdk-headless libh2-java libpostgresql-jdbc-java postgresql-15
     libnss-wrapper netbase iproute2 procps util-linux xauth xvfb
     unixodbc unixodbc-dev libsqliteodbc
+    odbc-postgresql nlohmann-json3-dev fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()

@@ -5,7 +5,8 @@
 
 namespace virelo::ui {
 
-// The font of every window: small enough that each caption fits the place the layout gives it.
+// The font of every window: each caption fits the place the layout gives its control, on one
+// line where the control is one line high.
 QFont ProgramFont();
 // The program's icon, drawn in code so the program needs no image files.
 QIcon ProgramIcon();

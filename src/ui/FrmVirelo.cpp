@@ -69,16 +69,6 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     setWindowTitle(QString::fromUtf8(kMainCaption));
     setWindowIcon(ProgramIcon());
     setFont(ProgramFont());
-    // A frame's caption sits on its border line, so the first row inside clears the line.
-    // A style sheet overrides the widgets' own font, so it names the program's font too.
-    const QFont font = ProgramFont();
-    setStyleSheet(
-        QStringLiteral(
-            "QWidget { font-family: \"%1\"; font-size: %2pt; }"
-            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
-            "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }")
-            .arg(font.family())
-            .arg(font.pointSizeF()));
     setFixedSize(TwipsToPixels(kClientArea.width, dpi), TwipsToPixels(kClientArea.height, dpi));
     tabs_ = BuildMainLayout(this, dpi, controls_);
     ConnectHandlers();
@@ -87,6 +77,9 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     nativeTab_ = new NativeTab(*this);
     comPlusTab_ = new ComPlusTab(*this);
     Form_Load();
+    // The window opens with the focus in the first control of the TCP/IP tab order, which start-up
+    // has just assigned; the toolkit would otherwise pick the first control it created.
+    control(FirstInputControl(0))->setFocus(Qt::OtherFocusReason);
 }
 
 frmVIRELO::~frmVIRELO() {

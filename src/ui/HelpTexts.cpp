@@ -7,7 +7,7 @@ constexpr const char* kTcp = R"HELP(TCPIP TAB WINDOW:
 
 Client Information Section:
 
-"Host Name gethostname()" - Shows the name of this workstation as the sockets library
+"Host Name gethostbyname()" - Shows the name of this workstation as the sockets library
 reports it with gethostname().
 
 "Fully Qualified Host Name gethostbyname()" - Shows the official, fully qualified name

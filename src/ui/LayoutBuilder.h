@@ -12,8 +12,8 @@ using ControlMap = std::unordered_map<std::string, QWidget*>;
 
 // Builds the tab control SSTabVIRELO with its five pages and every frame and control of the window
 // layout on `window`, scaled from twips to pixels at `dpi`. Each widget's object name is its name
-// in the layout; `controls` receives them all by name. Captions that need more height than the
-// layout gives them at this font (labels and option buttons wrap) are given that height.
+// in the layout; `controls` receives them all by name. Every control keeps the size the layout
+// gives it: the window's font is chosen so that each caption fits.
 QTabWidget* BuildMainLayout(QWidget* window, double dpi, ControlMap& controls);
 
 }  // namespace virelo::ui

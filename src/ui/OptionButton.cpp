@@ -8,18 +8,27 @@ namespace {
 constexpr int kWrapFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
 }
 
-QRect OptionButton::textRect(int width, int height) const {
+OptionButton::OptionButton(const QString& caption, QWidget* parent)
+    : QRadioButton(caption, parent) {
+    connect(this, &QAbstractButton::clicked, this, &OptionButton::Click);
+    connect(this, &QAbstractButton::toggled, this, [this](bool selected) {
+        if (selected && !clicking_) {
+            emit Click();
+        }
+    });
+}
+
+void OptionButton::nextCheckState() {
+    clicking_ = true;
+    QRadioButton::nextCheckState();
+    clicking_ = false;
+}
+
+QRect OptionButton::captionArea() const {
     const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, this);
     const int spacing = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, this);
     const int left = indicator + spacing;
-    return QRect(left, 0, qMax(1, width - left), height);
-}
-
-int OptionButton::heightForWidth(int width) const {
-    const QRect area = textRect(width, 10000);
-    const int textHeight = fontMetrics().boundingRect(area, kWrapFlags, text()).height();
-    const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, this);
-    return qMax(textHeight, indicator);
+    return QRect(left, 0, qMax(1, width() - left), height());
 }
 
 void OptionButton::paintEvent(QPaintEvent* /*event*/) {
@@ -33,7 +42,7 @@ void OptionButton::paintEvent(QPaintEvent* /*event*/) {
     indicator.rect = QRect(0, (height() - h) / 2, w, h);
     painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, indicator);
 
-    const QRect area = textRect(width(), height());
+    const QRect area = captionArea();
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawText(area, kWrapFlags, text());

@@ -2,9 +2,9 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
-#include <QRadioButton>
 
 #include "ui/FrmVirelo.h"
+#include "ui/OptionButton.h"
 
 namespace virelo::ui {
 
@@ -14,16 +14,11 @@ void OnClick(frmVIRELO& window, const char* button, Tab* tab, void (Tab::*handle
     QObject::connect(window.control<QPushButton>(button), &QPushButton::clicked, tab, handler);
 }
 
-// Runs a tab's handler when the named option button becomes the selected one of its group, which
-// is when an option button's click handler runs.
+// Runs a tab's handler on the named option button's Click event: a click on it (also when it is
+// selected already), the arrow keys moving the selection to it, or code selecting it.
 template <typename Tab>
 void OnSelect(frmVIRELO& window, const char* option, Tab* tab, void (Tab::*handler)()) {
-    QObject::connect(window.control<QRadioButton>(option), &QRadioButton::toggled, tab,
-                     [tab, handler](bool selected) {
-                         if (selected) {
-                             (tab->*handler)();
-                         }
-                     });
+    QObject::connect(window.control<OptionButton>(option), &OptionButton::Click, tab, handler);
 }
 
 }  // namespace virelo::ui

@@ -1,8 +1,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 #include "support/WindowFixture.h"
+#include "ui/OptionButton.h"
 
 namespace virelo::ui {
 namespace {
@@ -35,37 +37,30 @@ protected:
     std::unique_ptr<frmVIRELO> window;
 };
 
-struct PageOrder {
-    int page;
-    Names stops;  // the Tab stops of the page; unselected option buttons are skipped
-};
-
-TEST_F(FocusTest, TabMovesThroughEachPageInOrderAndWrapsToItsFirstControl) {
-    const PageOrder pages[] = {
-        {0,
-         {"txtEnterHostName", "optHostbyName", "cmdPingTCP", "cmdClearTCP", "optServiceName",
-          "txtEnterSrvPort", "cboProtocol", "cmdRetrieve", "cmdClearServ", "cmdtcphelp",
-          "cmdAboutTCP", "cmdCloseTCP"}},
-        {1,
-         {"txtUserNameCon", "txtPasswordCon", "cboServerCon", "cmdLookupCon", "txtHostCon",
-          "txtServiceCon", "cboProtocolCon", "txtDatabaseCon", "cmdPingCon", "cmdhelpnative",
-          "cmdAboutCon", "cmdCloseCon"}},
-        {2, {"cboSystemDSN",    "optSystemDSN", "cboUserDSN",     "cboODBCDriver",
-             "cboADOOleDriver", "txtDSNLess",   "cboADOServer",   "cmdLookupSqlhostInfo",
-             "txtADOHost",      "txtADOPort",   "cboADOProtocol", "txtADODatabase",
-             "txtUID",          "txtPWD",       "cmdViewString",  "cmdPingADO",
-             "cmdClearADO",     "cmdhelpcom",   "cmdAboutODBC",   "cmdCloseODBC"}},
-        {3,
-         {"cboODBCSysDSN", "optODBCSysDSN", "cboODBCUsrDSN", "txtODBCUID", "txtODBCPWD",
-          "cmdODBCPing", "cmdODBCClear", "cmdhelpodbc", "cmdODBCAbout", "cmdODBCClose"}},
-    };
-    for (const auto& [page, stops] : pages) {
+// Tab follows each page's tab order, where of an option-button group only the selected button
+// takes a stop, and goes from the last control to the page's wrap control on the next page, whose
+// focus handler sends the focus back to the first one. The JDBC tab's wrap control, on the hidden
+// TCP/IP tab, has no focus handler: the focus comes back only when its text changes.
+TEST_F(FocusTest, TabFollowsEachPagesOrderAndWraps) {
+    const std::size_t rows[] = {15, 13, 25, 12, 21};  // each table's rows, wrap row included
+    for (int page = 0; page < 5; ++page) {
         bringToFront(page);
-        Names expected = stops;
-        expected.push_back(stops.front());  // past the last control, back to the first
-        EXPECT_EQ(tabThrough(static_cast<int>(stops.size())), expected) << "page " << page;
-        EXPECT_EQ(window->TabIndexOf(stops.front()), 1);
+        const auto table = TabOrderTable(page);
+        ASSERT_EQ(table.size(), rows[page]);
+        Names expected;
+        for (const char* name : table.first(table.size() - 1)) {
+            const auto* option = qobject_cast<QRadioButton*>(window->control(name));
+            if (option == nullptr || option->isChecked()) {
+                expected.push_back(name);
+            }
+        }
+        expected.push_back(page == 4 ? table.back() : expected.front());
+        EXPECT_EQ(tabThrough(static_cast<int>(expected.size()) - 1), expected) << "page " << page;
     }
+    EXPECT_EQ(window->SSTabVIRELO()->currentIndex(), 4);
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(window->control<QLineEdit>("txtEnterHostName")->text(), "x");
+    EXPECT_EQ(focusName(), "cmbDriverClassJDBC");
 }
 
 TEST_F(FocusTest, ShiftTabStaysOnThePageAndTheSelectedOptionTakesTheStop) {
@@ -78,24 +73,8 @@ TEST_F(FocusTest, ShiftTabStaysOnThePageAndTheSelectedOptionTakesTheStop) {
     EXPECT_EQ(tabThrough(2), (Names{"cboODBCSysDSN", "optODBCUsrDSN", "cboODBCUsrDSN"}));
 }
 
-TEST_F(FocusTest, JdbcWrapsThroughTheHiddenHostBoxOnlyWhenItsTextChanges) {
-    bringToFront(4);
-    const Names stops{
-        "cmbDriverClassJDBC",  "optBuildURLJDBC", "cmbProtocolJDBC",   "txtHostJDBC",
-        "txtPortJDBC",         "txtUserJDBC",     "txtDBNameJDBC",     "txtPassJDBC",
-        "lstParamsJDBC",       "txtParamJDBC",    "txtParamValueJDBC", "cmdDeleteParameterJDBC",
-        "cmdAddParameterJDBC", "txtConURLJDBC",   "cmdBuildJDBC",      "cmdConnectCompJDBC",
-        "cmdhelpjdbc",         "cmbJDBCAbout",    "cmdJDBCClose"};
-    Names expected = stops;
-    expected.push_back("txtEnterHostName");
-    EXPECT_EQ(tabThrough(static_cast<int>(stops.size())), expected);
-    EXPECT_EQ(window->SSTabVIRELO()->currentIndex(), 4);
-    QTest::keyClicks(QApplication::focusWidget(), "x");
-    EXPECT_EQ(window->control<QLineEdit>("txtEnterHostName")->text(), "x");
-    EXPECT_EQ(focusName(), "cmbDriverClassJDBC");
-}
-
 TEST_F(FocusTest, BringingAPageToTheFrontFocusesItsFirstInputControl) {
+    EXPECT_EQ(focusName(), "txtEnterHostName") << "the window opens with the focus there";
     const char* first[] = {"txtEnterHostName", "txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
                            "cmbDriverClassJDBC"};
     for (int page = 0; page < 5; ++page) {
@@ -152,6 +131,37 @@ TEST_F(FocusTest, AFailingListFillerOnATabSwitchWritesTheErrorBranch) {
     EXPECT_EQ(failingWindow->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
     EXPECT_EQ(focusName(), "cboSystemDSN");
     EXPECT_TRUE(failingWindow->isVisible());
+}
+
+// An option button's Click handler runs once for every click, also on the selected button,
+// for a selection with the arrow keys, and for a selection made by code.
+TEST_F(FocusTest, EveryClickOnAnOptionButtonRunsItsClickHandler) {
+    auto* byName = window->control<OptionButton>("optHostbyName");
+    auto* byAddress = window->control<OptionButton>("optHostbyAddr");
+    QSignalSpy nameClicks(byName, &OptionButton::Click);
+    QSignalSpy addressClicks(byAddress, &OptionButton::Click);
+    auto* host = window->control<QLineEdit>("txtEnterHostName");
+
+    host->setText("db-server");
+    QTest::mouseClick(byName, Qt::LeftButton);  // selected already
+    EXPECT_EQ(host->text(), "") << "its Click handler clears the server fields";
+    EXPECT_EQ(nameClicks.count(), 1);
+
+    QTest::mouseClick(byAddress, Qt::LeftButton);
+    EXPECT_TRUE(byAddress->isChecked());
+    EXPECT_EQ(addressClicks.count(), 1) << "a click that selects runs the handler once";
+    host->setText("10.0.0.1");  // its change handler takes the focus into the box
+    byAddress->setFocus();
+    QTest::keyClick(byAddress, Qt::Key_Left);
+    EXPECT_TRUE(byName->isChecked());
+    EXPECT_EQ(focusName(), "optHostbyName");
+    EXPECT_EQ(nameClicks.count(), 2) << "the arrow keys select with a click";
+    EXPECT_EQ(host->text(), "");
+
+    byAddress->setChecked(true);
+    byAddress->setChecked(true);
+    EXPECT_EQ(addressClicks.count(), 2) << "selecting by code runs it once";
+    EXPECT_EQ(nameClicks.count(), 2) << "losing the selection runs nothing";
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 
 #include "support/WindowFixture.h"
 #include "ui/HelpTexts.h"
@@ -44,18 +43,18 @@ TEST_F(HelpTest, OneAboutWindowForTheWholeProgram) {
 
 TEST_F(HelpTest, HelpWindowsComeBackWithTheirInitialText) {
     auto window = open();
-    const std::pair<const char*, const char*> buttons[] = {{"cmdtcphelp", "TCP Help"},
-                                                           {"cmdhelpnative", "Native Connect Help"},
-                                                           {"cmdhelpcom", "COM+ Help"},
-                                                           {"cmdhelpodbc", "ODBC Help"},
-                                                           {"cmdhelpjdbc", "JDBC Help"}};
-    for (const auto& [button, caption] : buttons) {
+    const std::tuple<const char*, SideWindow, const char*> buttons[] = {
+        {"cmdtcphelp", SideWindow::TcpHelp, "TCP Help"},
+        {"cmdhelpnative", SideWindow::NativeHelp, "Native Connect Help"},
+        {"cmdhelpcom", SideWindow::ComHelp, "COM+ Help"},
+        {"cmdhelpodbc", SideWindow::OdbcHelp, "ODBC Help"},
+        {"cmdhelpjdbc", SideWindow::JdbcHelp, "JDBC Help"}};
+    for (const auto& [button, which, caption] : buttons) {
         window->control<QPushButton>(button)->click();
+        ASSERT_NE(sideWindows.Instance(which), nullptr) << button;
+        EXPECT_EQ(sideWindows.Instance(which)->windowTitle(), caption);
     }
     QWidget* tcp = sideWindows.Instance(SideWindow::TcpHelp);
-    ASSERT_NE(tcp, nullptr);
-    EXPECT_EQ(tcp->windowTitle(), "TCP Help");
-    EXPECT_EQ(sideWindows.Instance(SideWindow::JdbcHelp)->windowTitle(), "JDBC Help");
     auto* text = tcp->findChild<QPlainTextEdit*>("Text1");
     ASSERT_NE(text, nullptr);
     const QString initial = text->toPlainText();
@@ -87,83 +86,85 @@ TEST_F(HelpTest, ClosingTheMainWindowLeavesHelpOpen) {
 
 struct HelpLayout {
     HelpTopic topic;
-    std::vector<std::string> headings;
-    std::vector<std::string> entries;  // each entry's quoted label, in order
+    std::vector<std::string> headings;  // the title, then each section's heading
+    std::vector<std::string> entries;   // each entry up to " - ": the label in quotes and its kind
 };
 
+// Titles, headings and entries as the help windows list them, in order.
 TEST_F(HelpTest, HelpTextsHaveTitleSectionsAndOneEntryPerControl) {
+    // clang-format off
     const HelpLayout layouts[] = {
         {HelpTopic::Tcp,
          {"TCPIP TAB WINDOW:", "Client Information Section:", "Server Information Section:",
           "Service and Port Information Section:"},
-         {"Host Name gethostname()",
-          "Fully Qualified Host Name gethostbyname()",
-          "List of Host Aliases gethostbyname()",
-          "List of IP Addresses gethostbyname()",
-          "Ping Host By Name gethostbyname()",
-          "Ping Host By Address gethostbyaddr()",
-          "Clear",
-          "TCP Ping",
-          "Enter Host Name or IP Address here",
-          "Host Name",
-          "List of Host Aliases",
-          "List of IP Addresses",
-          "Retrieve by Service Name getservbyname()",
-          "Retrieve by Port Number getservbyport()",
-          "Enter Service Name or Port # here",
-          "Protocol Type",
-          "Retrieve",
-          "Clear",
-          "Service Name",
-          "List of Service Aliases",
-          "Port Number",
-          "Protocol"}},
+         {R"e("Host Name gethostbyname()")e", R"e("Fully Qualified Host Name gethostbyname()")e",
+          R"e("List of Host Aliases gethostbyname()")e",
+          R"e("List of IP Addresses gethostbyname()")e",
+          R"e("Ping Host By Name gethostbyname()" Option Button)e",
+          R"e("Ping Host By Address gethostbyaddr()" Option Button)e", R"e("Clear" Button)e",
+          R"e("TCP Ping" Button)e", R"e("Enter Host Name or IP Address here" Text Box)e",
+          R"e("Host Name")e", R"e("List of Host Aliases")e", R"e("List of IP Addresses")e",
+          R"e("Retrieve by Service Name getservbyname()" Option Button)e",
+          R"e("Retrieve by Port Number getservbyport()" Option Button)e",
+          R"e("Enter Service Name or Port # here" Text Box)e", R"e("Protocol Type" Combo Box)e",
+          R"e("Retrieve" Button)e", R"e("Clear" Button)e", R"e("Service Name")e",
+          R"e("List of Service Aliases")e", R"e("Port Number")e", R"e("Protocol")e"}},
         {HelpTopic::Native,
          {"NATIVE CONNECT TAB WINDOW HELP", "User Information:", "Login Information:"},
-         {"User Name", "Password", "Orvane Nembrion Server", "Host Name", "Services", "Protocol",
-          "Database"}},
+         {R"e("User Name" Text Box)e", R"e("Password" Text Box)e",
+          R"e("Orvane Nembrion Server" Combo Box)e", R"e("Host Name" Text Box)e",
+          R"e("Services" Text Box)e", R"e("Protocol" Text Box)e", R"e("Database" Text Box)e"}},
         {HelpTopic::Com,
          {"COM+ TAB WINDOW HELP", "Data Source Information Section:"},
-         {"COM Object is loaded on:", "ODBC System DSN", "ODBC User DSN",
-          "Build a ODBC DSNLESS Connection String", "Build a OLE DB Connection String",
-          "Create or Modify Connection String", "View Current String", "Server Name", "Look up",
-          "Host Name", "Service Name / Port #", "Protocol", "Database Name", "User Name",
-          "Password", "COM+ Ping", "Clear"}},
+         {R"e("COM Object is loaded on:")e", R"e("ODBC System DSN" Option Button and Combo Box)e",
+          R"e("ODBC User DSN" Option Button and Combo Box)e",
+          R"e("Build a ODBC DSNLESS Connection String" Option Button and Combo Box)e",
+          R"e("Build a OLE DB Connection String" Option Button and Combo Box)e",
+          R"e("Create or Modify Connection String" Option Button and Combo Box)e",
+          R"e("View Current String" Button)e", R"e("Server Name" Combo Box)e",
+          R"e("Look up" Button)e",
+          R"e("Host Name" Text Box)e", R"e("Service Name / Port #")e", R"e("Protocol" Combo Box)e",
+          R"e("Database Name" Text Box)e", R"e("User Name" Text Box)e", R"e("Password" Text Box)e",
+          R"e("COM+ Ping" Button)e", R"e("Clear" Button)e"}},
         {HelpTopic::Odbc,
          {"ODBC TAB WINDOW HELP:", "ODBC API Connection Section:",
           "Connection Information Section:", "Driver Information Section:"},
-         {"ODBC System DSN", "ODBC User DSN", "User Name", "Password", "ODBC Ping", "Clear",
-          "User Name", "Database Name", "DBMS Name", "Database Version", "Driver Name",
-          "Driver Version", "ODBC Version", "Driver ODBC Version"}},
+         {R"e("ODBC System DSN" Option Button and Combo Box)e",
+          R"e("ODBC User DSN" Option Button and Combo Box)e", R"e("User Name" Text Box)e",
+          R"e("Password" Text Box)e", R"e("ODBC Ping" Button)e", R"e("Clear" Button)e",
+          R"e("User Name")e", R"e("Database Name")e", R"e("DBMS Name")e", R"e("Database Version")e",
+          R"e("Driver Name")e", R"e("Driver Version")e", R"e("ODBC Version")e",
+          R"e("Driver ODBC Version")e"}},
         {HelpTopic::Jdbc,
          {"JDBC TAB WINDOW HELP", "Build Connection URL Section:", "Connection URL Section:"},
-         {"Build Connection URL:", "Driver:", "Proto:", "Host:", "Port:", "DBName:", "User:",
-          "Pass:", "Parameter:", "Value:", "Set", "Delete", "Connection URL:", "View Current URL",
-          "JDBC Ping"}},
+         {R"e("Build Connection URL:" Option Button)e", R"e("Driver:" Combo Box)e",
+          R"e("Proto:" Combo Box)e", R"e("Host:" Text Box)e", R"e("Port:" Text Box)e",
+          R"e("DBName:" Text Box)e", R"e("User:" Text Box)e", R"e("Pass:" Text Box)e",
+          R"e("Parameter:" Text Box)e", R"e("Value:" Text Box)e", R"e("Set" Button)e",
+          R"e("Delete" Button)e", R"e("Connection URL:" Option Button)e",
+          R"e("View Current URL" Button)e", R"e("JDBC Ping" Button)e"}},
     };
-    const QRegularExpression entryStart(R"re(^"([^"]+)"( [A-Za-z ]+)? - \S)re");
+    // clang-format on
     for (const auto& layout : layouts) {
         const std::string text = HelpText(layout.topic);
         EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1) << "lines end in CR LF";
         const QStringList lines = QString::fromStdString(text).split("\r\n");
-        EXPECT_EQ(lines.front().toStdString(), layout.headings.front());
-
         std::vector<std::string> headings{lines.front().toStdString()};
         std::vector<std::string> entries;
         for (int i = 1; i < lines.size(); ++i) {
             const QString& line = lines[i];
             EXPECT_LE(line.size(), 95) << line.toStdString();
-            const bool startsBlock = lines[i - 1].isEmpty() && !line.isEmpty();
-            if (!startsBlock) {
-                continue;
+            if (!lines[i - 1].isEmpty() || line.isEmpty()) {
+                continue;  // not the first line of a block
             }
-            if (line.endsWith(':') && !line.startsWith('"')) {
-                headings.push_back(line.toStdString());
-                EXPECT_TRUE(i + 1 < lines.size() && lines[i + 1].isEmpty()) << line.toStdString();
+            if (line.startsWith('"')) {
+                const int dash = line.indexOf(" - ");
+                ASSERT_GT(dash, 0) << line.toStdString();
+                entries.push_back(line.left(dash).toStdString());
             } else {
-                const auto match = entryStart.match(line);
-                ASSERT_TRUE(match.hasMatch()) << line.toStdString();
-                entries.push_back(match.captured(1).toStdString());
+                headings.push_back(line.toStdString());
+                EXPECT_TRUE(line.endsWith(':') && i + 1 < lines.size() && lines[i + 1].isEmpty())
+                    << line.toStdString();
             }
         }
         EXPECT_EQ(headings, layout.headings);

@@ -1,74 +1,212 @@
 #include <QComboBox>
-#include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleFactory>
+#include <map>
 
 #include "support/WindowFixture.h"
 #include "ui/ColourCue.h"
+#include "ui/Frame.h"
 #include "ui/Layout.h"
+#include "ui/OptionButton.h"
+
+// Readable rectangles and colours in failure messages.
+void PrintTo(const QRect& rect, std::ostream* out) {
+    *out << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height();
+}
+void PrintTo(const QColor& colour, std::ostream* out) {
+    *out << colour.name().toStdString();
+}
 
 namespace virelo::ui {
 namespace {
 
-using LayoutTest = test::WindowFixture;
+class LayoutTest : public test::WindowFixture {
+protected:
+    void SetUp() override {
+        window = open();
+        activate(*window);  // fonts, styles and the tab control's layout are final once shown
+    }
+    static int Px(int twips) { return TwipsToPixels(twips, kDpi); }
+    // The window as drawn with the page that holds `control` in front.
+    const QImage& shownWith(QWidget* control) {
+        QTabWidget* tabs = window->SSTabVIRELO();
+        QWidget* page = control;
+        while (tabs->indexOf(page) < 0) {
+            page = page->parentWidget();
+        }
+        tabs->setCurrentWidget(page);
+        QImage& shot = shots[tabs->currentIndex()];
+        if (shot.isNull()) {
+            shot = window->grab().toImage();
+        }
+        return shot;
+    }
+
+    std::unique_ptr<frmVIRELO> window;
+    std::map<int, QImage> shots;
+};
+
+// Where a control draws its caption, in its own coordinates.
+QRect CaptionArea(const QWidget* control) {
+    if (const auto* option = qobject_cast<const OptionButton*>(control)) {
+        return option->captionArea();
+    }
+    if (const auto* frame = qobject_cast<const Frame*>(control)) {
+        return frame->captionArea();
+    }
+    return control->contentsRect();
+}
+
+// The bounding box of the dark (text) pixels inside `area`.
+QRect InkRect(const QImage& image, const QRect& area) {
+    QRect ink;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixelColor(x, y).lightness() < 100) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return ink;
+}
 
 TEST_F(LayoutTest, WindowAndTabsAsDesigned) {
-    auto window = open();
     EXPECT_EQ(window->windowTitle(),
               "VIRELO   A TECH SUPPORT UTILITY USED TO DIAGNOSE CONNECTIVITY ISSUES ");
     EXPECT_EQ(window->size(), QSize(795, 589));  // 11925 x 8835 twips at 96 DPI
     QTabWidget* tabs = window->SSTabVIRELO();
     EXPECT_EQ(tabs->size(), QSize(793, 585));
-    const char* captions[] = {"TCPIP", "Native Connect", "COM+", "ODBC", "JDBC"};
-    ASSERT_EQ(tabs->count(), 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(tabs->tabText(i), captions[i]);
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i) {
+        captions << tabs->tabText(i);
     }
+    EXPECT_EQ(captions, QStringList({"TCPIP", "Native Connect", "COM+", "ODBC", "JDBC"}));
     EXPECT_EQ(tabs->currentIndex(), 0);
-}
-
-TEST_F(LayoutTest, SpotChecksOfControls) {
-    auto window = open();
-    // Inside a frame, places are measured from the frame: 6120, 360 twips is 408, 24 pixels.
-    auto* ping = window->control<QPushButton>("cmdPingTCP");
-    ASSERT_NE(ping, nullptr);
-    EXPECT_EQ(ping->parentWidget()->objectName(), "fraServer");
-    EXPECT_EQ(ping->geometry(), QRect(408, 24, 81, 25));
-    EXPECT_EQ(ping->text(), "TCP Ping");
+    // Spot checks of the table against the design: places and texts as a user sees them.
+    EXPECT_EQ(window->control("cmdPingTCP")->geometry(), QRect(408, 24, 81, 25));
     EXPECT_EQ(window->control<QPushButton>("cmdPingADO")->text(), "COM+  Ping");
     EXPECT_EQ(window->control<QLabel>("lblinstructions")->text(),
               "Enter Host Name or IP Address here ");
-    EXPECT_EQ(window->control<QGroupBox>("frameURLJDBC")->title(), "");
-    EXPECT_EQ(window->control<QGroupBox>("frameBuildURLJDBC")->parentWidget()->objectName(),
-              "frameURLJDBC");
-    EXPECT_EQ(window->control("txtEnterHostName")->toolTip(), "Enter Host Name Or Ip Address here");
     EXPECT_EQ(window->control("cboProtocol")->toolTip(),
               "Select TCP or UDP here (will default to TCP)");
-    EXPECT_EQ(window->control<QLineEdit>("txtEnterHostName")->text(), "");
-    EXPECT_EQ(window->control<QLineEdit>("txtEnterSrvPort")->text(), "");
+}
 
-    for (const char* selected :
-         {"optHostbyName", "optServiceName", "optSystemDSN", "optODBCSysDSN", "optBuildURLJDBC"}) {
-        EXPECT_TRUE(window->control<QRadioButton>(selected)->isChecked()) << selected;
+// Every control at its described place and size (on a page, measured from the tab control's
+// corner, tab strip included), with its tool tip and selection.
+TEST_F(LayoutTest, EveryControlKeepsItsPlaceAndSize) {
+    QTabWidget* tabs = window->SSTabVIRELO();
+    for (const ControlRow& row : MainWindowLayout()) {
+        QWidget* control = window->control(row.name);
+        ASSERT_NE(control, nullptr) << row.name;
+        const QRect designed(Px(row.place.left), Px(row.place.top), Px(row.place.width),
+                             Px(row.place.height));
+        const QWidget* container = row.container != nullptr ? window->control(row.container) : tabs;
+        EXPECT_EQ(QRect(control->mapTo(container, QPoint()), control->size()), designed)
+            << row.name;
+        EXPECT_EQ(control->toolTip().toStdString(), row.toolTip) << row.name;
+        if (const auto* option = qobject_cast<QRadioButton*>(control)) {
+            EXPECT_EQ(option->isChecked(), (row.flags & kSelected) != 0) << row.name;
+        }
     }
-    for (const char* other : {"optHostbyAddr", "optPortName", "optUserDSN", "optDSNLess",
-                              "optODBCUsrDSN", "optStringURLJDBC"}) {
-        EXPECT_FALSE(window->control<QRadioButton>(other)->isChecked()) << other;
+}
+
+// Each caption fits its control as laid out, on one line where the control is one line high,
+// and no other control covers it: measured with the font's metrics and on the drawn pixels.
+TEST_F(LayoutTest, EveryCaptionIsDrawnWholeAndUncovered) {
+    for (const ControlRow& row : MainWindowLayout()) {
+        if (row.kind != Kind::Label && row.kind != Kind::Option && row.kind != Kind::Frame &&
+            row.kind != Kind::Button) {
+            continue;
+        }
+        QWidget* control = window->control(row.name);
+        const QFontMetrics metrics = control->fontMetrics();
+        const QString caption = QString::fromUtf8(row.caption);
+        if (row.kind == Kind::Button) {
+            EXPECT_LE(metrics.horizontalAdvance(caption) + 8, control->width()) << row.name;
+            EXPECT_LE(metrics.height() + 4, control->height()) << row.name;
+            continue;
+        }
+        if (caption.trimmed().isEmpty()) {
+            continue;
+        }
+        const QRect area = CaptionArea(control);
+        const bool oneLine = control->height() < 2 * metrics.lineSpacing();
+        const QRect needed =
+            metrics.boundingRect(QRect(0, 0, area.width(), 10000), Qt::TextWordWrap, caption);
+        EXPECT_LE(needed.width(), area.width()) << row.name << ": a word is cut";
+        EXPECT_LE(needed.height(), area.height()) << row.name << ": lines are cut off";
+        if (oneLine) {
+            EXPECT_LE(metrics.horizontalAdvance(caption), area.width())
+                << row.name << " wraps onto a second line";
+        }
+
+        // The caption as the control draws it alone, and as it shows in the window.
+        const QImage own = control->grab().toImage();
+        const QRect ink = InkRect(own, area);
+        ASSERT_TRUE(ink.isValid()) << row.name << ": no caption drawn";
+        if (oneLine) {
+            EXPECT_LE(ink.height(), metrics.height()) << row.name << " is drawn on two lines";
+        }
+        const QImage& shown = shownWith(control);
+        const QPoint offset = control->mapTo(window.get(), QPoint());
+        int covered = 0;
+        for (int y = ink.top(); y <= ink.bottom(); ++y) {
+            for (int x = ink.left(); x <= ink.right(); ++x) {
+                const bool dark = own.pixelColor(x, y).lightness() < 100;
+                covered += dark && shown.pixelColor(offset + QPoint(x, y)).lightness() > 160;
+            }
+        }
+        EXPECT_EQ(covered, 0) << row.name << ": caption pixels covered in the window";
+        // No other control (or, for a frame, none of its own) lies over the drawn caption.
+        const QWidget* around = row.kind == Kind::Frame ? control : control->parentWidget();
+        const QRect inkThere = ink.translated(control->mapTo(around, QPoint()));
+        for (const QWidget* other : around->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other != control && !other->objectName().isEmpty()) {
+                EXPECT_FALSE(other->geometry().intersects(inkThere))
+                    << other->objectName().toStdString() << " lies over the caption of "
+                    << row.name;
+            }
+        }
     }
-    for (const char* password : {"txtPasswordCon", "txtPWD", "txtODBCPWD", "txtPassJDBC"}) {
-        EXPECT_EQ(window->control<QLineEdit>(password)->echoMode(), QLineEdit::Password)
-            << password;
+}
+
+// A platform's style may mask passwords with "●"; the password boxes show "*" whatever it says.
+TEST_F(LayoutTest, PasswordBoxesShowStars) {
+    class BulletStyle : public QProxyStyle {
+    public:
+        using QProxyStyle::QProxyStyle;
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* returnData) const override {
+            return hint == SH_LineEdit_PasswordCharacter
+                       ? 0x25CF
+                       : QProxyStyle::styleHint(hint, option, widget, returnData);
+        }
+    };
+    const QString platformStyle = QApplication::style()->name();
+    QApplication::setStyle(new BulletStyle(QStyleFactory::create(platformStyle)));
+    QLineEdit plain;
+    plain.setEchoMode(QLineEdit::Password);
+    plain.setText("abc");
+    EXPECT_EQ(plain.displayText(), QString(3, QChar(0x25CF))) << "the platform's mask";
+
+    auto bullets = open();
+    for (const char* name : {"txtPasswordCon", "txtPWD", "txtODBCPWD", "txtPassJDBC"}) {
+        auto* box = bullets->control<QLineEdit>(name);
+        QTest::keyClicks(box, "abc");
+        EXPECT_EQ(box->text(), "abc") << name;
+        EXPECT_EQ(box->displayText(), "***") << name;
     }
-    EXPECT_EQ(BackColour(window->control("cboUserDSN")), SysColour::Menu);
-    EXPECT_EQ(BackColour(window->control("cboSystemDSN")), SysColour::Window);
-    EXPECT_EQ(BackColour(window->control("txtDSNLess")), SysColour::Menu);
+    bullets.reset();
+    QApplication::setStyle(platformStyle);
 }
 
 TEST_F(LayoutTest, PanesAndDisplayFieldsCannotBeTypedIntoOrTabbedTo) {
-    auto window = open();
     for (const char* name :
          {"txtDiagTCP", "txtErrorCon", "txtDiagCOM", "txtDiagODBC", "txtMessagesJDBC"}) {
         MessagePane* pane = window->pane(name);
@@ -79,46 +217,38 @@ TEST_F(LayoutTest, PanesAndDisplayFieldsCannotBeTypedIntoOrTabbedTo) {
     }
     for (const char* name : {"txtComputerTCP", "txtSName", "txtConInfoDBVerVal", "txtDrvSQLVal"}) {
         auto* field = window->control<QLineEdit>(name);
-        EXPECT_TRUE(field->isReadOnly()) << name;
         EXPECT_EQ(field->focusPolicy() & Qt::TabFocus, 0) << name;
         QTest::keyClicks(field, "typed");
         EXPECT_FALSE(field->text().contains("typed")) << name;
     }
 }
 
-TEST_F(LayoutTest, EveryCaptionIsReadableAtNinetySixDpi) {
-    auto window = open();
-    activate(*window);  // fonts and styles are final once the window is shown
-    for (const ControlRow& row : MainWindowLayout()) {
-        QWidget* control = window->control(row.name);
-        ASSERT_NE(control, nullptr) << row.name;
-        EXPECT_EQ(control->objectName(), row.name);
-        const QFontMetrics metrics = control->fontMetrics();
-        const QString caption = QString::fromUtf8(row.caption);
-        switch (row.kind) {
-            case Kind::Label:
-            case Kind::Option: {
-                EXPECT_LE(control->heightForWidth(control->width()), control->height()) << row.name;
-                int indicator = row.kind == Kind::Option ? 20 : 0;
-                for (const QString& word : caption.split(' ', Qt::SkipEmptyParts)) {
-                    EXPECT_LE(metrics.horizontalAdvance(word) + indicator, control->width())
-                        << row.name << ": '" << word.toStdString() << "' does not fit";
-                }
-                EXPECT_TRUE(control->parentWidget()->rect().contains(control->geometry()))
-                    << row.name << " leaves its container";
-                break;
-            }
-            case Kind::Button:
-                EXPECT_LE(metrics.horizontalAdvance(caption) + 8, control->width()) << row.name;
-                EXPECT_LE(metrics.height() + 4, control->height()) << row.name;
-                break;
-            case Kind::Frame:
-                EXPECT_LE(metrics.horizontalAdvance(caption) + 16, control->width()) << row.name;
-                break;
-            default:
-                break;
-        }
+// The colour cue as drawn: the menu colour marks the fields of the option that is not selected,
+// for every kind of field (text box, multi-line box, list box, editable combo box).
+TEST_F(LayoutTest, ColourCuesAreDrawn) {
+    const QColor menu = QApplication::palette().color(QPalette::Window);
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    const auto drawn = [this](const char* name) {
+        QWidget* field = window->control(name);
+        shownWith(field);
+        const QImage image = field->grab().toImage();
+        return image.pixelColor(image.width() * 3 / 4, image.height() / 2);
+    };
+    const char* build[] = {"txtHostJDBC", "lstParamsJDBC", "cmbProtocolJDBC"};
+    for (const char* name : build) {
+        EXPECT_EQ(drawn(name), base) << name;
     }
+    EXPECT_EQ(drawn("txtConURLJDBC"), menu);
+
+    QTest::mouseClick(window->control("optStringURLJDBC"), Qt::LeftButton);
+    for (const char* name : build) {
+        EXPECT_EQ(drawn(name), menu) << name;
+        EXPECT_EQ(BackColour(window->control(name)), SysColour::Menu) << name;
+    }
+    EXPECT_EQ(drawn("txtConURLJDBC"), base);
+    EXPECT_EQ(drawn("txtDSNLess"), menu);
+    EXPECT_EQ(drawn("cboUserDSN"), menu);
+    EXPECT_EQ(drawn("cboSystemDSN"), base);
 }
 
 }  // namespace
