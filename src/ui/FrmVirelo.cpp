@@ -13,6 +13,7 @@
 #include "ui/MessagePane.h"
 #include "ui/Wiring.h"
 #include "ui/tabs/JdbcTab.h"
+#include "ui/tabs/OdbcTab.h"
 #include "ui/tabs/TcpipTab.h"
 
 namespace virelo::ui {
@@ -81,6 +82,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     tabs_ = BuildMainLayout(this, dpi, controls_);
     ConnectHandlers();
     tcpipTab_ = new TcpipTab(*this);
+    odbcTab_ = new OdbcTab(*this);
     jdbcTab_ = new JdbcTab(*this);
     Form_Load();
 }
@@ -139,7 +141,7 @@ void frmVIRELO::FillComPlusTab() {
 }
 
 void frmVIRELO::FillODBCDSNLists() {
-    // The ODBC tab's data-source lists are not built yet.
+    odbcTab_->FillODBCDSNLists();
 }
 
 void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {

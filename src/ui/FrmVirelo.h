@@ -23,6 +23,7 @@ namespace virelo::ui {
 
 class MessagePane;
 class TcpipTab;
+class OdbcTab;
 class JdbcTab;
 
 // The main window: five tabs, one for each layer of connectivity that can fail. It owns what the
@@ -58,6 +59,7 @@ public:
     general::General& general() { return general_; }
     tcpip::TCPIP& tcpip() { return tcpip_; }
     TcpipTab& tcpipTab() { return *tcpipTab_; }
+    OdbcTab& odbcTab() { return *odbcTab_; }
     JdbcTab& jdbcTab() { return *jdbcTab_; }
     QTabWidget* SSTabVIRELO() const { return tabs_; }
     // The TabIndex a control holds now (1 for the first of the page in front), 0 when none.
@@ -118,6 +120,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     // The tabs' handlers, owned as child objects of the window.
     TcpipTab* tcpipTab_ = nullptr;
+    OdbcTab* odbcTab_ = nullptr;
     JdbcTab* jdbcTab_ = nullptr;
     FocusOrder focusOrder_;
     std::vector<std::string> startupProblems_;
