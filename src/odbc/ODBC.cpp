@@ -109,7 +109,9 @@ std::string DiagMessageText(const SQLCHAR* buffer, SQLSMALLINT reported) {
 }
 
 std::string NativeErrorText(SQLINTEGER nativeError) {
-    return (nativeError >= 0 ? " " : "") + std::to_string(nativeError);
+    std::string text(nativeError >= 0 ? 1 : 0, ' ');
+    text += std::to_string(nativeError);
+    return text;
 }
 
 void ODBC::Log(const std::string& logPath, const std::string& message) {
