@@ -4,7 +4,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <regex>
 
 #include "support/OdbcFixture.h"
@@ -93,7 +95,14 @@ public:
             port = ntohs(address.sin_port);
         }
     }
-    ~SilentServer() { ::close(fd_); }
+    ~SilentServer() { stop(); }
+    // Closing the listener resets the connections that nobody took, which ends any wait on them.
+    void stop() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
     SilentServer(const SilentServer&) = delete;
     SilentServer& operator=(const SilentServer&) = delete;
 
@@ -124,7 +133,14 @@ TEST(LoginTimeoutTest, ASilentServerEndsInATimeOutInsteadOfAHang) {
     // One second instead of the program's fifteen, so that the test stays short.
     odbc::ODBC module(general, dm, 1);
 
-    const odbc::ODBCInfo info = module.ODBCConnect(dsn, "tester", "pw", temp.file("virelo.log"));
+    auto run = std::async(std::launch::async, [&] {
+        return module.ODBCConnect(dsn, "tester", "pw", temp.file("virelo.log"));
+    });
+    if (run.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "SQLConnect still waits after 30 s: no login time-out";
+        silent.stop();
+    }
+    const odbc::ODBCInfo info = run.get();
     EXPECT_EQ(info.Status, SQL_ERROR);
     const std::string log = temp.read("virelo.log");
     EXPECT_NE(log.find("There was an error within SQLConnect!"), std::string::npos) << log;
