@@ -62,6 +62,7 @@ TEST_F(ScriptedManagerTest, FreeStepsFailWithTheirOwnLinesAndKeepTheValues) {
     EXPECT_EQ(logLines(), expected);
     EXPECT_EQ(info.Status, SQL_ERROR);
     EXPECT_EQ(info.DriverName, "sqlite3odbc.so");
+    EXPECT_EQ(other.freeEnvs, 2) << "the environment is freed afterwards, silently";
 }
 
 TEST_F(ScriptedManagerTest, AWarningFromSQLFreeEnvBecomesTheStatus) {

@@ -92,22 +92,31 @@ public:
         ++disconnects;
         return SystemDriverManager::Disconnect(dbc);
     }
-    // A scripted failure still frees the handle, so that the test leaks nothing; the run sees
-    // only the scripted code.
+    // A scripted failure leaves the handle allocated, as a failed free does, so the run's own
+    // clean-up frees it later; a scripted success (or warning) frees it for real.
     SQLRETURN FreeConnect(SQLHDBC dbc) override {
         ++freeConnects;
         if (freeConnect && freeConnects == 1) {
-            return *freeConnect;
+            return Passed(*freeConnect)
+                       ? Really(SystemDriverManager::FreeConnect(dbc), *freeConnect)
+                       : *freeConnect;
         }
         return SystemDriverManager::FreeConnect(dbc);
     }
     SQLRETURN FreeEnv(SQLHENV env) override {
         ++freeEnvs;
         if (freeEnv && freeEnvs == 1) {
-            const SQLRETURN real = SystemDriverManager::FreeEnv(env);
-            return real == SQL_SUCCESS ? *freeEnv : real;
+            return Passed(*freeEnv) ? Really(SystemDriverManager::FreeEnv(env), *freeEnv)
+                                    : *freeEnv;
         }
         return SystemDriverManager::FreeEnv(env);
+    }
+
+private:
+    static bool Passed(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+    // The scripted code once the real call has succeeded; the real code otherwise.
+    static SQLRETURN Really(SQLRETURN real, SQLRETURN scripted) {
+        return real == SQL_SUCCESS ? scripted : real;
     }
 };
 
