@@ -233,5 +233,15 @@ TEST_F(OdbcTabTest, BringingTheTabToTheFrontRereadsTheListsAndDropsTypedText) {
     EXPECT_EQ(combo("cboODBCUsrDSN")->count(), 0);
 }
 
+TEST_F(OdbcTabTest, ALogFileThatCannotBeChosenIsReportedInThePane) {
+    test::ScopedEnv missingTemp("TEMP", temp.file("no-such-directory"));
+    ping("tab-lite");
+    EXPECT_EQ(pane().rfind("Fatal Error Fail to Obtain ODBC Information\r\nError Number: 76 ", 0),
+              0u)
+        << pane();
+    EXPECT_NE(pane().find("no-such-directory"), std::string::npos) << pane();
+    EXPECT_EQ(edit("txtConInfoDBMSVal")->text(), "") << "nothing was connected";
+}
+
 }  // namespace
 }  // namespace virelo::ui
