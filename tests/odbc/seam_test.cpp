@@ -65,6 +65,26 @@ TEST_F(ScriptedManagerTest, FreeStepsFailWithTheirOwnLinesAndKeepTheValues) {
     EXPECT_EQ(other.freeEnvs, 2) << "the environment is freed afterwards, silently";
 }
 
+TEST_F(ScriptedManagerTest, InformationTheDriverManagerAnswersItselfFailsWithItsOwnLine) {
+    dm.failInfo = SQL_DATA_SOURCE_NAME;
+    odbc::ODBCInfo info = connect("lite");
+    Lines expected = SuccessThrough(3);
+    expected.push_back("SQLGetInfo for SQL_DATA_SOURCE_NAME Failed ");  // with its trailing blank
+    EXPECT_EQ(logLines(), expected);
+    EXPECT_EQ(info.Status, SQL_ERROR);
+    EXPECT_EQ(dm.disconnects, 1) << "the open connection is closed afterwards, silently";
+
+    dm.failInfo = SQL_ODBC_VER;
+    std::filesystem::remove(logPath);
+    info = connect("lite");
+    expected = SuccessThrough(10);
+    expected.push_back("SQLGetInfo for SQL_ODBC_VER Failed");
+    EXPECT_EQ(logLines(), expected);
+    EXPECT_EQ(info.DriverODBCVersion, "03.00");
+    EXPECT_EQ(info.ODBCVersion, "");
+    EXPECT_EQ(info.DBMSName, "");
+}
+
 TEST_F(ScriptedManagerTest, AWarningFromSQLFreeEnvBecomesTheStatus) {
     dm.freeEnv = SQL_SUCCESS_WITH_INFO;
     const odbc::ODBCInfo info = connect("lite");

@@ -33,6 +33,10 @@ public:
 
     // A code to return instead of the real call's, for each scriptable call.
     std::optional<SQLRETURN> allocEnv, allocConnect, freeConnect, freeEnv;
+    // An information type that fails with SQL_ERROR without asking the driver manager: the two
+    // types that unixODBC answers itself (SQL_DATA_SOURCE_NAME, SQL_ODBC_VER) cannot be made to
+    // fail through a driver.
+    std::optional<SQLUSMALLINT> failInfo;
     // Counts of the real calls made.
     int disconnects = 0, freeConnects = 0, freeEnvs = 0;
     std::optional<SQLUINTEGER> loginTimeout;
@@ -72,6 +76,13 @@ public:
         connected = kept;
         return SystemDriverManager::Connect(dbc, dsn, dsnLength, user, userLength, password,
                                             passwordLength);
+    }
+    SQLRETURN GetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER buffer, SQLSMALLINT bufferLength,
+                      SQLSMALLINT* length) override {
+        if (failInfo == type) {
+            return SQL_ERROR;
+        }
+        return SystemDriverManager::GetInfo(dbc, type, buffer, bufferLength, length);
     }
     SQLRETURN GetDiagRec(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record,
                          SQLCHAR* state, SQLINTEGER* nativeError, SQLCHAR* message,
