@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake qt6-base-dev libgtest-dev libgmock-dev
     openjdk-17-jdk-headless libh2-java libpostgresql-jdbc-java postgresql-15
+    unixodbc-dev unixodbc odbcinst libsqliteodbc odbc-postgresql
     libnss-wrapper netbase iproute2 procps util-linux xauth xvfb
     unixodbc unixodbc-dev libsqliteodbc
     odbc-postgresql nlohmann-json3-dev fonts-dejavu-core fonts-dejavu-extra

@@ -15,6 +15,7 @@
 #include "ui/tabs/ComPlusTab.h"
 #include "ui/tabs/JdbcTab.h"
 #include "ui/tabs/NativeTab.h"
+#include "ui/tabs/OdbcTab.h"
 #include "ui/tabs/TcpipTab.h"
 
 namespace virelo::ui {
@@ -73,6 +74,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     tabs_ = BuildMainLayout(this, dpi, controls_);
     ConnectHandlers();
     tcpipTab_ = new TcpipTab(*this);
+    odbcTab_ = new OdbcTab(*this);
     jdbcTab_ = new JdbcTab(*this);
     nativeTab_ = new NativeTab(*this);
     comPlusTab_ = new ComPlusTab(*this);
@@ -132,7 +134,7 @@ void frmVIRELO::FillComPlusTab() {
 }
 
 void frmVIRELO::FillODBCDSNLists() {
-    // The ODBC tab's data-source lists are not built yet.
+    odbcTab_->FillODBCDSNLists();
 }
 
 void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {

@@ -25,6 +25,7 @@ class MessagePane;
 class TcpipTab;
 class NativeTab;
 class ComPlusTab;
+class OdbcTab;
 class JdbcTab;
 
 // The main window: five tabs, one for each layer of connectivity that can fail. It owns what the
@@ -60,6 +61,7 @@ public:
     general::General& general() { return general_; }
     tcpip::TCPIP& tcpip() { return tcpip_; }
     TcpipTab& tcpipTab() { return *tcpipTab_; }
+    OdbcTab& odbcTab() { return *odbcTab_; }
     JdbcTab& jdbcTab() { return *jdbcTab_; }
     NativeTab& nativeTab() { return *nativeTab_; }
     ComPlusTab& comPlusTab() { return *comPlusTab_; }
@@ -122,6 +124,7 @@ private:
     QTabWidget* tabs_ = nullptr;
     // The tabs' handlers, owned as child objects of the window.
     TcpipTab* tcpipTab_ = nullptr;
+    OdbcTab* odbcTab_ = nullptr;
     JdbcTab* jdbcTab_ = nullptr;
     NativeTab* nativeTab_ = nullptr;
     ComPlusTab* comPlusTab_ = nullptr;

@@ -9,25 +9,19 @@
 #include <ctime>
 #include <string>
 
+#include "support/OdbcIni.h"
 #include "support/TempDir.h"
 
 namespace virelo::test {
 
-// The SQLite ODBC driver library, named by its full path so no driver list is needed.
-inline constexpr const char* kSqliteDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
-inline constexpr const char* kPostgresDriver = "/usr/lib/x86_64-linux-gnu/odbc/psqlodbca.so";
-
-// The driver manager remembers the directory of its system files (ODBCSYSINI) from its first
-// use for the rest of the process, so every test of a process shares one private directory,
-// created here once; ODBCINI names the user file in it. Call this before the first ODBC call.
+// The process's private ODBC directory (see OdbcProcessConfig), with its three files present.
+// Call this before the first ODBC call of the process.
 inline const TempDir& IsolateOdbc() {
-    static const TempDir dir;
-    static const bool once = [] {
-        dir.write("odbcinst.ini", "");
-        dir.write("odbc.ini", "");
-        dir.write("user-odbc.ini", "");
-        setenv("ODBCSYSINI", dir.path().c_str(), 1);
-        setenv("ODBCINI", dir.file("user-odbc.ini").c_str(), 1);
+    const TempDir& dir = OdbcProcessConfig::Isolate();
+    static const bool once = [&dir] {
+        for (const char* name : {"odbcinst.ini", "odbc.ini", "user-odbc.ini"}) {
+            dir.write(name, "");
+        }
         return true;
     }();
     (void)once;

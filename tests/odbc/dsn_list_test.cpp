@@ -1,0 +1,59 @@
+// The data-source lists read from the registry's "ODBC Data Sources" keys.
+#include <gtest/gtest.h>
+
+#include "odbc/DSNList.h"
+#include "platform/RegistryTree.h"
+
+namespace virelo::odbc {
+namespace {
+
+namespace reg = platform::reg;
+
+std::vector<std::pair<std::string, std::string>> Columns(const DSNTable& table) {
+    std::vector<std::pair<std::string, std::string>> columns;
+    for (int column = 1; column <= table.Columns(); ++column) {
+        columns.emplace_back(table.at(DSNTable::kName, column),
+                             table.at(DSNTable::kDriver, column));
+    }
+    return columns;
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+TEST(DSNListTest, EachRootGivesItsOwnDataSourcesInRegistryOrder) {
+    platform::RegistryTree tree;
+    tree.setString(reg::kLocalMachine, kDataSourcesKey, "Zeta", "SQLite3");
+    tree.setString(reg::kLocalMachine, kDataSourcesKey, "alpha db", "PostgreSQL ANSI");
+    tree.setString(reg::kCurrentUser, kDataSourcesKey, "mine", "SQLite3");
+    serverdir::RegAccess registry(tree);
+
+    const DSNTable system = GetDSNList(registry, reg::kLocalMachine);
+    EXPECT_EQ(Columns(system), (Pairs{{"Zeta", "SQLite3"}, {"alpha db", "PostgreSQL ANSI"}}));
+    EXPECT_THROW(system.at(DSNTable::kName, 0), std::out_of_range) << "columns start at 1";
+    EXPECT_THROW(system.at(DSNTable::kName, 3), std::out_of_range);
+    EXPECT_EQ(Columns(GetDSNList(registry, reg::kCurrentUser)), (Pairs{{"mine", "SQLite3"}}));
+    EXPECT_FALSE(tree.hasOpenKeys());
+}
+
+TEST(DSNListTest, MissingOrEmptyKeysGiveNoColumns) {
+    platform::RegistryTree tree;
+    serverdir::RegAccess registry(tree);
+    EXPECT_EQ(GetDSNList(registry, reg::kLocalMachine).Columns(), 0);
+    tree.createKey(reg::kCurrentUser, kDataSourcesKey);
+    EXPECT_EQ(GetDSNList(registry, reg::kCurrentUser).Columns(), 0);
+}
+
+TEST(DSNListTest, DataReadingNotFoundEndsTheListAndOtherTypesReadAsText) {
+    platform::RegistryTree tree;
+    tree.setString(reg::kLocalMachine, kDataSourcesKey, "first", "SQLite3");
+    tree.setValue(reg::kLocalMachine, kDataSourcesKey, "counted", reg::kDword,
+                  std::string("\x08\0\0\0", 4));
+    tree.setString(reg::kLocalMachine, kDataSourcesKey, "odd", "Not Found");
+    tree.setString(reg::kLocalMachine, kDataSourcesKey, "hidden", "SQLite3");
+    serverdir::RegAccess registry(tree);
+    EXPECT_EQ(Columns(GetDSNList(registry, reg::kLocalMachine)),
+              (Pairs{{"first", "SQLite3"}, {"counted", "008"}}));
+}
+
+}  // namespace
+}  // namespace virelo::odbc
