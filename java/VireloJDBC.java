@@ -1,85 +1,104 @@
-import java.io.IOException;
-import java.io.OutputStream;
-import java.nio.charset.StandardCharsets;
-import java.nio.file.FileSystems;
-import java.nio.file.Files;
-import java.nio.file.LinkOption;
-import java.nio.file.OpenOption;
-import java.nio.file.Path;
-import java.nio.file.Paths;
-import java.nio.file.StandardOpenOption;
-import java.nio.file.attribute.PosixFilePermissions;
 import java.sql.Connection;
 import java.sql.DatabaseMetaData;
 import java.sql.DriverManager;
 import java.sql.SQLException;
-import java.time.LocalTime;
-import java.time.format.DateTimeFormatter;
-import java.util.Locale;
+import java.util.Arrays;
 import java.util.Properties;
 
 /**
- * Tests a JDBC connection for Virelo's JDBC tab and writes a step-by-step report into the log file
- * named on the command line, in the program's own log line form: time of day, " : ", message, CR
- * LF.
+ * Tests a JDBC connection for Virelo's JDBC tab and writes a step-by-step report into the log
+ * file that Virelo reserved for the run (see {@link VireloJDBCLog}).
  *
- * <p>Arguments: driver class, URL, log file path, then the user name and the password when they
- * are not empty. The password is never written: the report says only whether one was given.
+ * <p>Command line: driver class, "URL", "log file", user name, password. Empty values vanish from
+ * it and values with blanks split, so the class finds its log file among the arguments (Virelo
+ * names it in the environment) and takes the driver class and URL from before it, the user name
+ * and password from after it. Virelo also says how many arguments hold no character of the
+ * password (VIRELO_JDBC_PLAIN_ARGS); every later argument may hold some and is never written: the
+ * report says only whether a password was given. Nothing is ever printed with an argument in it.
  *
- * <p>Exit codes: 0 connected; 1 the connection failed (SQLException); 2 wrong arguments (an
- * empty driver class among them, which shifts the others: the first is then the URL); 3 the
- * driver class is not on the CLASSPATH; 4 the driver class could not be loaded otherwise; 5 the
- * connection attempt took longer than the watchdog allows; 6 any other failure.
+ * <p>Exit codes: 0 connected; 1 the connection failed (SQLException); 2 wrong arguments or no
+ * usable log file; 3 the driver class is not on the CLASSPATH; 4 the driver class could not be
+ * loaded otherwise; 5 the watchdog ended a connection attempt that took too long; 6 any other
+ * failure.
  */
 public final class VireloJDBC {
-    /** Seconds the driver may take to log in before it is asked to give up. */
-    static final int LOGIN_TIMEOUT_SECONDS = 15;
+    static final String PLAIN_ARGUMENTS_VARIABLE = "VIRELO_JDBC_PLAIN_ARGS";
     /** Seconds after which the test class ends itself, whatever the driver is doing. */
     static final int WATCHDOG_SECONDS = 30;
+    /** Asked of drivers that honour it, so that they give up with a message before the watchdog. */
+    static final int LOGIN_TIMEOUT_SECONDS = WATCHDOG_SECONDS - 5;
 
-    private static final DateTimeFormatter TIME =
-            DateTimeFormatter.ofPattern("h:mm:ss a", Locale.US);
+    private static volatile VireloJDBCLog report;
 
-    private final Path log;
+    private final VireloJDBCLog log;
 
-    private VireloJDBC(Path log) {
+    private VireloJDBC(VireloJDBCLog log) {
         this.log = log;
     }
 
     public static void main(String[] args) {
-        if (args.length < 3) {
-            System.err.println(
-                    "usage: java VireloJDBC driverClass url logFile [user [password]]");
+        // First of all, so that nothing (not even a log file that blocks) keeps Virelo waiting.
+        startWatchdog();
+        VireloJDBCMask mask = new VireloJDBCMask();
+        int plain = plainArguments(args.length);
+        for (int i = plain; i < args.length; i++) {
+            mask.addSecret(args[i]);
+        }
+        mask.addSecret(String.join(" ", Arrays.copyOfRange(args, plain, args.length)));
+        report = VireloJDBCLog.open(System.getenv(), mask);
+        if (report == null) {
             System.exit(2);
         }
-        if (args[0].startsWith("jdbc:")) {
-            // An empty driver class vanishes from the command line, so every argument moved up
-            // by one: the URL came first and the log path second.
-            VireloJDBC report = new VireloJDBC(Paths.get(args[1]));
-            report.line("No driver class was given: enter the JDBC driver's class name (for"
-                    + " example org.h2.Driver) in the Driver field");
-            System.exit(2);
+        int code;
+        try {
+            code = new VireloJDBC(report).run(args, plain);
+        } catch (Throwable e) {
+            report.line("Unexpected failure: " + describe(e));
+            code = 6;
         }
-        VireloJDBC report = new VireloJDBC(Paths.get(args[2]));
-        System.exit(report.run(args));
+        System.exit(code);
     }
 
-    private int run(String[] args) {
-        String driver = args[0];
-        String url = args[1];
-        String user = args.length > 3 ? args[3] : "";
-        String password = args.length > 4 ? args[4] : "";
-
+    private int run(String[] args, int plain) {
         line("VireloJDBC received " + args.length + " arguments");
-        line("Driver class: " + driver);
-        line("URL: " + maskPassword(url));
-        line("User: " + (user.isEmpty() ? "(none)" : user));
-        line("Password: " + (password.isEmpty() ? "not given" : "given"));
-        if (args.length > 5) {
-            line("Warning: " + (args.length - 5) + " extra argument(s) ignored;"
-                    + " a user name or password with blanks is split into several arguments");
+        // The log file's path is the last argument that Virelo quoted; what comes before it is
+        // the driver class and the URL, what comes after it the user name and the password.
+        int at = -1;
+        for (int i = 0; i < plain; i++) {
+            if (args[i].equals(log.name())) {
+                at = i;
+                break;
+            }
         }
+        if (at < 1) {
+            line("The log file's path did not reach VireloJDBC as one argument: a double quote in"
+                    + " the driver class, the URL or the TEMP directory breaks the command line."
+                    + " Nothing was tried");
+            return 2;
+        }
+        if (at == 1) {
+            line("No driver class was given: enter the JDBC driver's class name (for example"
+                    + " org.h2.Driver) in the Driver field");
+            return 2;
+        }
+        if (at > 2) {
+            line("The driver class and the URL reached VireloJDBC as " + at + " arguments instead"
+                    + " of two: a blank in the driver class, or a double quote in the URL, breaks"
+                    + " the command line. Nothing was tried");
+            return 2;
+        }
+        String[] user = Arrays.copyOfRange(args, 3, Math.max(3, plain));
+        String[] password = Arrays.copyOfRange(args, Math.max(3, plain), args.length);
+        return connect(args[0], args[1], String.join(" ", user), String.join(" ", password),
+                user.length, password.length);
+    }
 
+    private int connect(String driver, String url, String user, String password, int userParts,
+            int passwordParts) {
+        line("Driver class: " + driver);
+        line("URL: " + url.replace("\r", "\\r").replace("\n", "\\n"));
+        line("User: " + (user.isEmpty() ? "(none)" : user) + splitNote(userParts));
+        line("Password: " + (password.isEmpty() ? "not given" : "given") + splitNote(passwordParts));
         try {
             Class.forName(driver);
             line("Driver class loaded: " + driver);
@@ -93,7 +112,6 @@ public final class VireloJDBC {
             return 4;
         }
 
-        startWatchdog();
         DriverManager.setLoginTimeout(LOGIN_TIMEOUT_SECONDS);
         Properties properties = new Properties();
         if (!user.isEmpty()) {
@@ -102,7 +120,8 @@ public final class VireloJDBC {
         if (!password.isEmpty()) {
             properties.setProperty("password", password);
         }
-        line("Connecting (login time-out " + LOGIN_TIMEOUT_SECONDS + " s)");
+        line("Connecting (VireloJDBC gives up after " + WATCHDOG_SECONDS
+                + " s without an answer, whatever the driver does)");
         try (Connection connection = DriverManager.getConnection(url, properties)) {
             line("Connected");
             DatabaseMetaData meta = connection.getMetaData();
@@ -110,7 +129,7 @@ public final class VireloJDBC {
                     + meta.getDatabaseProductVersion());
             line("Driver: " + meta.getDriverName() + " " + meta.getDriverVersion());
             line("JDBC version: " + meta.getJDBCMajorVersion() + "." + meta.getJDBCMinorVersion());
-            line("Connection URL: " + maskPassword(String.valueOf(meta.getURL())));
+            line("Connection URL: " + meta.getURL());
             line("Connected as user: " + meta.getUserName());
         } catch (SQLException e) {
             reportChain(e);
@@ -123,14 +142,21 @@ public final class VireloJDBC {
         return 0;
     }
 
-    /** Every SQLException of the chain, with its SQLSTATE and vendor code. */
+    private static String splitNote(int parts) {
+        return parts > 1 ? " (it holds blanks, so it reached VireloJDBC as " + parts
+                        + " arguments, joined again with single blanks)"
+                         : "";
+    }
+
+    /** Every SQLException of the chain, with its SQLSTATE and vendor code, and their causes. */
     private void reportChain(SQLException first) {
         int depth = 0;
         for (SQLException e = first; e != null && depth < 20; e = e.getNextException(), depth++) {
             line("SQLException: SQLSTATE " + e.getSQLState() + ", vendor code " + e.getErrorCode()
                     + ": " + oneLine(e.getMessage()));
-            for (Throwable cause = e.getCause(); cause != null && cause != e;
-                    cause = cause.getCause()) {
+            int causes = 0;
+            for (Throwable cause = e.getCause(); cause != null && cause != e && causes < 20;
+                    cause = cause.getCause(), causes++) {
                 line("  caused by " + describe(cause));
                 if (cause.getCause() == cause) {
                     break;
@@ -139,24 +165,48 @@ public final class VireloJDBC {
         }
     }
 
-    /** Ends the program when connecting hangs, so the tool that waits for it is never stuck. */
-    private void startWatchdog() {
+    /**
+     * How many leading arguments hold no character of the password, as Virelo counted them;
+     * none when it did not say, so that nothing that may be the password is ever written.
+     */
+    private static int plainArguments(int count) {
+        try {
+            int plain = Integer.parseInt(String.valueOf(System.getenv(PLAIN_ARGUMENTS_VARIABLE)));
+            return Math.max(0, Math.min(plain, count));
+        } catch (NumberFormatException e) {
+            return 0;
+        }
+    }
+
+    /** Ends the program when it hangs, so the tool that waits for it is never stuck. */
+    private static void startWatchdog() {
         Thread watchdog = new Thread(() -> {
             try {
                 Thread.sleep(WATCHDOG_SECONDS * 1000L);
             } catch (InterruptedException e) {
                 return;
             }
-            line("No answer after " + WATCHDOG_SECONDS + " seconds: giving up");
+            VireloJDBCLog log = report;
+            if (log != null) {
+                // Written aside, so that a log file that blocks cannot stop the ending.
+                Thread last = new Thread(() -> log.line("No answer after " + WATCHDOG_SECONDS
+                        + " seconds: VireloJDBC gave up"));
+                last.setDaemon(true);
+                last.start();
+                try {
+                    last.join(2000);
+                } catch (InterruptedException e) {
+                    // Ending anyway.
+                }
+            }
             Runtime.getRuntime().halt(5);
         }, "VireloJDBC watchdog");
         watchdog.setDaemon(true);
         watchdog.start();
     }
 
-    /** Hides a password written into the URL itself (password=... up to ; or &). */
-    static String maskPassword(String url) {
-        return url.replaceAll("(?i)(password=)[^;&]*", "$1****");
+    private void line(String message) {
+        log.line(message);
     }
 
     private static String describe(Throwable e) {
@@ -165,32 +215,5 @@ public final class VireloJDBC {
 
     private static String oneLine(String text) {
         return text == null ? "" : text.strip().replaceAll("\\s*\\R\\s*", " ");
-    }
-
-    /** Appends one report line; the file is open only while the line is written. */
-    private synchronized void line(String message) {
-        String text = LocalTime.now().format(TIME) + " : " + message + "\r\n";
-        try (OutputStream out = open()) {
-            out.write(text.getBytes(StandardCharsets.UTF_8));
-        } catch (IOException e) {
-            System.err.println("VireloJDBC cannot write " + log + ": " + e.getMessage());
-            System.err.print(text);
-        }
-    }
-
-    private OutputStream open() throws IOException {
-        OpenOption[] options = {StandardOpenOption.CREATE, StandardOpenOption.APPEND,
-            StandardOpenOption.WRITE, LinkOption.NOFOLLOW_LINKS};
-        if (!Files.exists(log, LinkOption.NOFOLLOW_LINKS)
-                && FileSystems.getDefault().supportedFileAttributeViews().contains("posix")) {
-            // A new log is readable by its user only.
-            try {
-                Files.createFile(log, PosixFilePermissions.asFileAttribute(
-                        PosixFilePermissions.fromString("rw-------")));
-            } catch (java.nio.file.FileAlreadyExistsException raced) {
-                // Another writer created it first; appending below is still right.
-            }
-        }
-        return Files.newOutputStream(log, options);
     }
 }

@@ -12,6 +12,12 @@ run_suite() {
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DVIRELO_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j"$(nproc)"
     ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 300
+    # ctest names skipped tests but not why they were skipped: their own output says it.
+    local log="$dir/Testing/Temporary/LastTest.log"
+    if grep -q "SKIPPED \]" "$log"; then
+        echo "Why tests were skipped:"
+        grep -h -A1 -E ": Skipped$|^\[  SKIPPED \] [a-z]" "$log" | grep -v -e "^--$" -e ": Skipped$" || true
+    fi
 }
 
 run_suite build-test

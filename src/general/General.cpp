@@ -19,29 +19,45 @@ constexpr std::int16_t kLastAttempt = 32767;  // the attempt counter is a signed
     }
 }
 
+std::string TempDirectory(platform::Files& files) {
+    std::string dir = files.environment("TEMP").value_or("");
+    if (dir.empty()) {
+        const auto status = files.defaultTempDirectory(dir);
+        if (!status.ok()) {
+            throw Error(
+                errors::kPathFileAccess, "GetLogPath",
+                "Path/File access error: no directory for log files (" + status.reason + ")");
+        }
+    }
+    return dir;
+}
+
 }  // namespace
 
 std::string General::GetLogPath() {
-    std::string dir = files_.environment("TEMP").value_or("");
-    if (dir.empty()) {
-        dir = files_.defaultTempDirectory();
-    }
+    const std::string dir = TempDirectory(files_);
     const char sep = files_.pathSeparator();
     const std::string stem = dir.back() == sep ? dir + "virelo" : dir + sep + "virelo";
 
-    platform::FileStatus last;
     for (std::int16_t attempt = 0;; ++attempt) {
         const std::string candidate =
             stem + (attempt == 0 ? std::string() : std::to_string(attempt)) + ".log";
-        last = files_.probe(candidate);
-        if (last.error == platform::FileError::NotFound) {
+        const auto status = files_.reserve(candidate);
+        if (status.ok()) {
             return candidate;
         }
-        if (last.error == platform::FileError::PathNotFound) {
+        if (status.error == platform::FileError::PathNotFound) {
             // Every further name would fail the same way: the directory itself is missing.
             throw Error(errors::kPathNotFound, "GetLogPath",
                         "Path not found: the TEMP directory " + dir +
                             " does not exist, so no log file can be written there");
+        }
+        if (status.error != platform::FileError::Exists) {
+            // The directory refuses new files (permissions, a read-only disk): so would it for
+            // every further name.
+            throw Error(errors::kPathFileAccess, "GetLogPath",
+                        "Path/File access error: no log file can be created in " + dir + " (" +
+                            status.reason + ")");
         }
         if (attempt == kLastAttempt) {
             break;
@@ -49,7 +65,7 @@ std::string General::GetLogPath() {
     }
     throw Error(errors::kOverflow, "GetLogPath",
                 "Overflow: no free log file name from virelo.log to virelo32767.log in " + dir +
-                    (last.ok() ? std::string(" (all of them exist)") : " (" + last.reason + ")"));
+                    " (all of them exist)");
 }
 
 void General::WriteLog(const std::string& path, const std::string& /*source*/,
@@ -92,8 +108,9 @@ void General::DeleteLogFile(const std::string& path) {
     }
 }
 
-std::int32_t General::RunAndWait(const std::string& commandLine) {
-    lastDllError_ = processes_.runAndWait(commandLine);
+std::int32_t General::RunAndWait(const std::string& commandLine,
+                                 const platform::Environment& changes) {
+    lastDllError_ = processes_.runAndWait(commandLine, changes);
     return lastDllError_ == 0 ? 1 : 0;
 }
 

@@ -51,18 +51,4 @@ std::string BuildJDBCURL(const UrlFields& fields) {
     return url;
 }
 
-std::string JdbcCommandLine(const std::string& driverClass, const std::string& url,
-                            const std::string& logPath, const std::string& user,
-                            const std::string& password) {
-    return "java VireloJDBC " + driverClass + " \"" + url + "\" \"" + logPath + "\" " + user + " " +
-           password;
-}
-
-std::string JavaLaunchFailureText(int systemError) {
-    return "Could not spawn java.exe:  CreateProcess failed.\r\n"
-           "Check your PATH environment variable.\r\n"
-           "Error: " +
-           std::to_string(systemError);
-}
-
 }  // namespace virelo::jdbc

@@ -29,13 +29,4 @@ void SetParameter(std::vector<std::string>& items, const std::string& name,
 // parameters with a value take part. Nothing is trimmed, validated or escaped.
 std::string BuildJDBCURL(const UrlFields& fields);
 
-// The command line of the Java test class: java VireloJDBC driver "url" "logPath" user password.
-// Only the URL and the log path are quoted; nothing inside the values is escaped.
-std::string JdbcCommandLine(const std::string& driverClass, const std::string& url,
-                            const std::string& logPath, const std::string& user,
-                            const std::string& password);
-
-// The text of the box shown when the Java launcher cannot be started.
-std::string JavaLaunchFailureText(int systemError);
-
 }  // namespace virelo::jdbc

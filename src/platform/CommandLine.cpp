@@ -67,10 +67,9 @@ std::string Argument(std::string_view line, std::size_t& i) {
     return arg;
 }
 
-}  // namespace
-
-std::vector<std::string> SplitCommandLine(std::string_view line) {
-    std::vector<std::string> args;
+// Every argument with the position just past its last character in the line.
+std::vector<std::pair<std::string, std::size_t>> SplitWithEnds(std::string_view line) {
+    std::vector<std::pair<std::string, std::size_t>> args;
     std::size_t i = 0;
     while (i < line.size() && IsBlank(line[i])) {
         ++i;
@@ -78,7 +77,8 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
     if (i == line.size()) {
         return args;
     }
-    args.push_back(ProgramName(line, i));
+    std::string program = ProgramName(line, i);
+    args.emplace_back(std::move(program), i);
     for (;;) {
         while (i < line.size() && IsBlank(line[i])) {
             ++i;
@@ -86,9 +86,31 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
         if (i == line.size()) {
             break;
         }
-        args.push_back(Argument(line, i));
+        std::string arg = Argument(line, i);
+        args.emplace_back(std::move(arg), i);
     }
     return args;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommandLine(std::string_view line) {
+    std::vector<std::string> args;
+    for (auto& [arg, end] : SplitWithEnds(line)) {
+        args.push_back(std::move(arg));
+    }
+    return args;
+}
+
+std::size_t ArgumentsEndingBefore(std::string_view line, std::size_t offset) {
+    std::size_t count = 0;
+    for (const auto& [arg, end] : SplitWithEnds(line)) {
+        if (end > offset) {
+            break;
+        }
+        ++count;
+    }
+    return count;
 }
 
 }  // namespace virelo::platform

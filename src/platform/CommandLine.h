@@ -13,4 +13,9 @@ namespace virelo::platform {
 // first argument) ends at the first blank outside quotes and takes no backslash escapes.
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
+// How many of the line's arguments (the program name included) lie wholly before `offset`: none
+// of their characters comes from the text at or after it. A quote left open earlier carries an
+// argument past the offset, so that argument and all later ones are not counted.
+std::size_t ArgumentsEndingBefore(std::string_view commandLine, std::size_t offset);
+
 }  // namespace virelo::platform

@@ -11,7 +11,9 @@ enum class FileError {
     None,
     NotFound,      // the file does not exist, its directory does
     PathNotFound,  // the directory does not exist or is not a directory
-    AccessDenied,  // permissions, or a symbolic link where none may be followed
+    AccessDenied,  // permissions, a symbolic link, or something that is not a regular file
+    Exists,        // the name is taken already
+    NotOwn,        // a file this run did not create (or one put in its place)
     Other,
 };
 
@@ -23,24 +25,43 @@ struct FileStatus {
 };
 
 // Files, environment variables and the temporary directory.
+//
+// Log files are the program's own: a name is reserved by creating the file exclusively when it is
+// chosen, and from then on only that very file (the same file, not merely the same name) is
+// appended to, read or deleted. A file that another user or another program has put under the
+// name is refused, so that nobody can feed lines into a report or have the program delete a file
+// that is not its own.
 class Files {
 public:
     virtual ~Files() = default;
 
     // The value of an environment variable, or nothing when it is not set.
     virtual std::optional<std::string> environment(const std::string& name) = 0;
-    // The system's temporary directory when TEMP is not set.
-    virtual std::string defaultTempDirectory() = 0;
+    // The directory for log files when TEMP is not set: TMPDIR when set, else a directory private
+    // to this user (created when missing). Fails when that directory is not private.
+    virtual FileStatus defaultTempDirectory(std::string& dir) = 0;
     // The character that joins a directory and a file name.
     virtual char pathSeparator() const = 0;
-    // Queries a path's attributes: ok when it exists, else why not.
-    virtual FileStatus probe(const std::string& path) = 0;
-    // Appends text, creating the file readable by the user only; never writes through a link.
+    // The character that separates the entries of a search path such as CLASSPATH.
+    virtual char pathListSeparator() const = 0;
+
+    // Creates a new, empty file readable by the user only, never through a link, and remembers
+    // it as this run's own. Exists when the name is taken.
+    virtual FileStatus reserve(const std::string& path) = 0;
+    // What identifies a file of this run's own ("device:inode"), empty for any other path.
+    virtual std::string identity(const std::string& path) = 0;
+    // Appends text to a file of this run's own; a missing file is first created as by reserve().
     virtual FileStatus append(const std::string& path, std::string_view text) = 0;
-    // Reads a whole file.
+    // Reads a whole file of this run's own.
     virtual FileStatus read(const std::string& path, std::string& content) = 0;
-    // Deletes a file.
+    // Deletes a file of this run's own.
     virtual FileStatus remove(const std::string& path) = 0;
+
+    // The directory that holds the running program.
+    virtual std::string programDirectory() = 0;
+    // Whether a file may be handed to another program as part of this one: a regular file that
+    // belongs to this user or to the system and that nobody else may change.
+    virtual bool isTrustedFile(const std::string& path) = 0;
 };
 
 }  // namespace virelo::platform

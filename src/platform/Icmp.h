@@ -25,8 +25,11 @@ inline constexpr std::int32_t kDestProtUnreachable = 11004;
 inline constexpr std::int32_t kDestPortUnreachable = 11005;
 inline constexpr std::int32_t kPacketTooBig = 11009;
 inline constexpr std::int32_t kReqTimedOut = 11010;
+inline constexpr std::int32_t kBadRoute = 11012;
 inline constexpr std::int32_t kTtlExpiredTransit = 11013;
 inline constexpr std::int32_t kTtlExpiredReassem = 11014;
+inline constexpr std::int32_t kParamProblem = 11015;
+inline constexpr std::int32_t kSourceQuench = 11016;
 inline constexpr std::int32_t kGeneralFailure = 11050;
 }  // namespace ip
 

@@ -35,7 +35,8 @@ public:
     virtual std::int32_t cleanup() = 0;
     // gethostname into a 256-byte buffer: 0 with the text up to the first NUL, or -1.
     virtual std::int32_t hostName(std::string& name) = 0;
-    // gethostbyname; no value on failure, with lastError() telling why.
+    // gethostbyname; no value on failure, with lastError() telling why. An empty name is the
+    // local host, as Windows Sockets has it.
     virtual std::optional<HostEntry> hostByName(const std::string& name) = 0;
     // gethostbyaddr for an IPv4 address in network byte order (family AF_INET, length 4).
     virtual std::optional<HostEntry> hostByAddr(std::uint32_t addressNetworkOrder) = 0;

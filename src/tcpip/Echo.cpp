@@ -90,8 +90,9 @@ std::int32_t TCPIP::PingAddress(const std::string& address, const std::string& d
     if (result.address != 0) {
         reply.Address = result.address;
     }
+    // Error replies carry the time the platform measured until they came, too.
+    reply.RoundTripTime = result.roundTripMs;
     if (result.status == platform::ip::kSuccess) {
-        reply.RoundTripTime = result.roundTripMs;
         const std::size_t size = std::min(result.data.size(), reply.Data.size());
         reply.DataSize = static_cast<std::uint16_t>(size);
         reply.Reserved = 0;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 #include "general/General.h"
 #include "platform/posix/SystemPlatform.h"
@@ -15,125 +16,188 @@ namespace {
 
 using test::ScopedEnv;
 using test::TempDir;
+namespace fs = std::filesystem;
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The error a call raises, or number -1 when it raised none.
+template <typename Call>
+Error RaisedBy(Call call) {
+    try {
+        call();
+    } catch (const Error& e) {
+        return e;
+    }
+    return Error(-1, "", "no error");
+}
 
 class GeneralTest : public ::testing::Test {
 protected:
+    TempDir temp;
+    ScopedEnv tempEnv{"TEMP", temp.path()};
     platform::posix::PosixFiles files;
     test::FixedClock clock;
     platform::posix::PosixProcesses processes;
     General general{files, clock, processes};
-    TempDir temp;
 };
 
-TEST_F(GeneralTest, LogPathTakesTheFirstFreeNameGapsIncluded) {
-    ScopedEnv env("TEMP", temp.path());
-    EXPECT_EQ(general.GetLogPath(), temp.file("virelo.log"));
+TEST_F(GeneralTest, LogPathReservesTheFirstFreeNameAtOnce) {
+    const std::string first = general.GetLogPath();
+    EXPECT_EQ(first, temp.file("virelo.log"));
+    EXPECT_TRUE(fs::is_regular_file(first)) << "the name is taken when it is chosen";
+    EXPECT_EQ(ModeOf(first), 0600u);
+    EXPECT_EQ(general.GetLogPath(), temp.file("virelo1.log"));
 
-    temp.write("virelo.log", "");
-    temp.write("virelo1.log", "");
-    EXPECT_EQ(general.GetLogPath(), temp.file("virelo2.log"));
+    // A second program (its own files object) never gets a name this one reserved.
+    platform::posix::PosixFiles otherFiles;
+    General other(otherFiles, clock, processes);
+    EXPECT_EQ(other.GetLogPath(), temp.file("virelo2.log"));
+    EXPECT_THROW(other.WriteLog(first, "WriteLog", "intruder"), Error);
+    EXPECT_THROW(other.DeleteLogFile(first), Error);
+    EXPECT_TRUE(fs::exists(first));
 
-    std::filesystem::remove(temp.file("virelo.log"));
-    EXPECT_EQ(general.GetLogPath(), temp.file("virelo.log")) << "a gap is taken";
+    general.DeleteLogFile(first);
+    EXPECT_EQ(general.GetLogPath(), first) << "a gap is taken";
 
     // A link, even one pointing nowhere, is a name in use: a log never goes through it.
-    std::filesystem::create_symlink(temp.file("nowhere"), temp.file("virelo.log"));
-    EXPECT_EQ(general.GetLogPath(), temp.file("virelo2.log"));
-    EXPECT_FALSE(std::filesystem::exists(temp.file("virelo2.log"))) << "the name is not created";
+    general.DeleteLogFile(first);
+    fs::create_symlink(temp.file("nowhere"), first);
+    EXPECT_EQ(general.GetLogPath(), temp.file("virelo3.log"));
+    EXPECT_FALSE(fs::exists(temp.file("nowhere")));
 }
 
-TEST_F(GeneralTest, LogPathWithoutTempUsesTheSystemTemporaryDirectory) {
-    ScopedEnv tmpdir("TMPDIR", temp.path());
+TEST_F(GeneralTest, WithoutTempTheLogGoesToTmpdirOrAPrivateDirectory) {
+    ScopedEnv noTemp("TEMP", std::nullopt);
     {
-        ScopedEnv env("TEMP", std::nullopt);
+        ScopedEnv tmpdir("TMPDIR", temp.path());
         EXPECT_EQ(general.GetLogPath(), temp.file("virelo.log"));
     }
-    ScopedEnv env("TEMP", std::string());
-    EXPECT_EQ(general.GetLogPath(), temp.file("virelo.log"));
+    ScopedEnv noTmpdir("TMPDIR", std::nullopt);
+    ScopedEnv emptyTemp("TEMP", std::string());
+    platform::posix::PosixFiles shared(temp.path());
+    General onShared(shared, clock, processes);
+    const std::string own = temp.file("virelo-" + std::to_string(geteuid()));
+    EXPECT_EQ(onShared.GetLogPath(), own + "/virelo.log");
+    EXPECT_TRUE(fs::is_directory(own));
+    EXPECT_EQ(ModeOf(own), 0700u);
+
+    // Another user's directory, one others may enter, or a link under that name is refused.
+    chmod(own.c_str(), 0755);
+    EXPECT_EQ(RaisedBy([&] { onShared.GetLogPath(); }).number(), errors::kPathFileAccess);
+    fs::remove_all(own);
+    fs::create_directory(temp.file("elsewhere"));
+    chmod(temp.file("elsewhere").c_str(), 0700);
+    fs::create_directory_symlink(temp.file("elsewhere"), own);
+    const Error refused = RaisedBy([&] { onShared.GetLogPath(); });
+    EXPECT_EQ(refused.number(), errors::kPathFileAccess);
+    EXPECT_NE(refused.description().find("not a directory private to this user"), std::string::npos)
+        << refused.description();
+    EXPECT_TRUE(fs::is_empty(temp.file("elsewhere")));
 }
 
-TEST_F(GeneralTest, LogPathSearchEndsWhenTheDirectoryIsMissing) {
+// Files whose every name is taken, or whose directory refuses new files.
+class RefusingFiles : public platform::posix::PosixFiles {
+public:
+    platform::FileStatus reserve(const std::string& path) override {
+        ++attempts;
+        lastName = path;
+        return {answer, path + ": refused"};
+    }
+    platform::FileError answer = platform::FileError::Exists;
+    int attempts = 0;
+    std::string lastName;
+};
+
+TEST_F(GeneralTest, LogPathSearchAlwaysEnds) {
     for (const std::string& dir : {temp.file("missing"), temp.file("plain-file")}) {
         temp.write("plain-file", "x");
         ScopedEnv env("TEMP", dir);
-        try {
-            general.GetLogPath();
-            FAIL() << "no error for " << dir;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.number(), errors::kPathNotFound);
-            EXPECT_EQ(e.source(), "GetLogPath");
-            EXPECT_NE(e.description().find(dir), std::string::npos) << e.description();
-        }
+        const Error e = RaisedBy([&] { general.GetLogPath(); });
+        EXPECT_EQ(e.number(), errors::kPathNotFound) << dir;
+        EXPECT_EQ(e.source(), "GetLogPath");
+        EXPECT_NE(e.description().find(dir), std::string::npos) << e.description();
     }
-}
 
-// Files whose probe never says "not found": every name seems taken or unreachable.
-class UnreachableFiles : public platform::posix::PosixFiles {
-public:
-    platform::FileStatus probe(const std::string& path) override {
-        ++probes;
-        lastProbe = path;
-        return {platform::FileError::AccessDenied, path + ": Permission denied"};
-    }
-    int probes = 0;
-    std::string lastProbe;
-};
-
-TEST_F(GeneralTest, LogPathSearchEndsAtTheLastSixteenBitAttempt) {
-    UnreachableFiles unreachable;
-    General limited(unreachable, clock, processes);
     ScopedEnv env("TEMP", "/work-area");
-    try {
-        limited.GetLogPath();
-        FAIL() << "the search did not end with an error";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), errors::kOverflow);
-        EXPECT_NE(e.description().find("Permission denied"), std::string::npos);
-    }
-    EXPECT_EQ(unreachable.probes, 32768);
-    EXPECT_EQ(unreachable.lastProbe, "/work-area/virelo32767.log");
+    RefusingFiles full;
+    General limited(full, clock, processes);
+    EXPECT_EQ(RaisedBy([&] { limited.GetLogPath(); }).number(), errors::kOverflow);
+    EXPECT_EQ(full.attempts, 32768);
+    EXPECT_EQ(full.lastName, "/work-area/virelo32767.log");
+
+    RefusingFiles denied;
+    denied.answer = platform::FileError::AccessDenied;
+    General stopped(denied, clock, processes);
+    const Error e = RaisedBy([&] { stopped.GetLogPath(); });
+    EXPECT_EQ(e.number(), errors::kPathFileAccess);
+    EXPECT_NE(e.description().find("refused"), std::string::npos) << e.description();
+    EXPECT_EQ(denied.attempts, 1) << "a directory that refuses one name refuses them all";
 }
 
-TEST_F(GeneralTest, WriteLogAppendsTimedLinesToAUserOnlyFile) {
-    const std::string path = temp.file("virelo.log");
+TEST_F(GeneralTest, WriteLogAppendsTimedLinesToTheRunsOwnFile) {
+    const std::string path = general.GetLogPath();
     general.WriteLog(path, "gethostbyname", "x");
     general.WriteLog(path, "ignored source", "second line");
     EXPECT_EQ(temp.read("virelo.log"), "3:04:05 PM : x\r\n3:04:05 PM : second line\r\n");
 
-    struct stat st {};
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    // A name never reserved is created on the first line, exclusively and user-only.
+    general.WriteLog(temp.file("fresh.log"), "WriteLog", "y");
+    EXPECT_EQ(temp.read("fresh.log"), "3:04:05 PM : y\r\n");
+    EXPECT_EQ(ModeOf(temp.file("fresh.log")), 0600u);
+
+    const Error e =
+        RaisedBy([&] { general.WriteLog(temp.file("missing/v.log"), "WriteLog", "x"); });
+    EXPECT_EQ(e.number(), errors::kPathNotFound);
+    EXPECT_EQ(e.source(), "WriteLog");
 }
 
-TEST_F(GeneralTest, WriteLogNeverWritesThroughALink) {
+// What someone else may have put under a reserved name between two steps of a run.
+enum class Planted { OtherFile, LinkToVictim, Fifo };
+
+TEST_F(GeneralTest, ForeignFilesUnderTheNameAreRefusedAtOnceAndLeftAlone) {
     temp.write("victim.txt", "precious");
-    std::filesystem::create_symlink(temp.file("victim.txt"), temp.file("virelo.log"));
-    try {
-        general.WriteLog(temp.file("virelo.log"), "WriteLog", "attack");
-        FAIL() << "wrote through a symbolic link";
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), errors::kPathFileAccess);
-        EXPECT_NE(e.description().find("symbolic link"), std::string::npos);
+    for (const Planted planted : {Planted::OtherFile, Planted::LinkToVictim, Planted::Fifo}) {
+        const std::string path = general.GetLogPath();
+        general.WriteLog(path, "WriteLog", "ours");
+        fs::remove(path);
+        switch (planted) {
+            case Planted::OtherFile:
+                std::ofstream(path) << "12:00:00 PM : attacker's line\r\n";
+                break;
+            case Planted::LinkToVictim:
+                fs::create_symlink(temp.file("victim.txt"), path);
+                break;
+            case Planted::Fifo:
+                ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+                break;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const int kind = static_cast<int>(planted);
+        EXPECT_EQ(RaisedBy([&] { general.WriteLog(path, "WriteLog", "x"); }).number(),
+                  errors::kPathFileAccess)
+            << kind;
+        EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kPathFileAccess)
+            << kind;
+        EXPECT_EQ(RaisedBy([&] { general.DeleteLogFile(path); }).number(), errors::kPathFileAccess)
+            << kind;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << kind;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(path))) << kind << ": not deleted";
+        fs::remove(path);
     }
     EXPECT_EQ(temp.read("victim.txt"), "precious");
 
-    // A FIFO under the log's name must not stall the window.
-    ASSERT_EQ(mkfifo(temp.file("fifo.log").c_str(), 0600), 0);
-    EXPECT_THROW(general.WriteLog(temp.file("fifo.log"), "WriteLog", "x"), Error);
-    EXPECT_THROW(general.ReadTextFile(temp.file("fifo.log")), Error);
-}
-
-TEST_F(GeneralTest, WriteLogIntoAMissingDirectoryRaisesPathNotFound) {
-    try {
-        general.WriteLog(temp.file("missing/virelo.log"), "WriteLog", "x");
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), errors::kPathNotFound);
-        EXPECT_EQ(e.source(), "WriteLog");
-    }
+    // A file that was there before this run is not taken over by a first WriteLog either.
+    temp.write("existing.log", "theirs\n");
+    EXPECT_THROW(general.WriteLog(temp.file("existing.log"), "WriteLog", "x"), Error);
+    EXPECT_THROW(general.ReadTextFile(temp.file("existing.log")), Error);
+    EXPECT_EQ(temp.read("existing.log"), "theirs\n");
 }
 
 TEST_F(GeneralTest, ReadTextFilePutsCrLfBeforeEveryLine) {
+    const std::string path = general.GetLogPath();
     const std::pair<std::string, std::string> cases[] = {
         {"a\r\nb\r\n", "\r\na\r\nb"},
         {"a\r\nb", "\r\na\r\nb"},
@@ -144,23 +208,14 @@ TEST_F(GeneralTest, ReadTextFilePutsCrLfBeforeEveryLine) {
         {"\r\n\r\nz", "\r\n\r\n\r\nz"},
     };
     for (const auto& [content, expected] : cases) {
-        temp.write("in.log", content);
-        EXPECT_EQ(general.ReadTextFile(temp.file("in.log")), expected)
-            << testing::PrintToString(content);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;  // same file
+        EXPECT_EQ(general.ReadTextFile(path), expected) << testing::PrintToString(content);
     }
-    try {
-        general.ReadTextFile(temp.file("absent.log"));
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.number(), errors::kFileNotFound);
-    }
-}
-
-TEST_F(GeneralTest, DeleteLogFileRemovesAndToleratesAMissingFile) {
-    temp.write("virelo.log", "x");
-    general.DeleteLogFile(temp.file("virelo.log"));
-    EXPECT_FALSE(std::filesystem::exists(temp.file("virelo.log")));
-    EXPECT_NO_THROW(general.DeleteLogFile(temp.file("virelo.log")));
+    general.DeleteLogFile(path);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_NO_THROW(general.DeleteLogFile(path)) << "a file already gone is no error";
+    EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kFileNotFound);
+    EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(""); }).number(), errors::kFileNotFound);
 }
 
 TEST_F(GeneralTest, RunAndWaitReportsAProgramThatCannotStart) {
@@ -175,20 +230,18 @@ TEST_F(GeneralTest, RunAndWaitReportsAProgramThatCannotStart) {
     EXPECT_EQ(general.RunAndWait(""), 0);
 }
 
-TEST_F(GeneralTest, RunAndWaitReturnsOnlyAfterTheProgramHasEnded) {
-    const std::string done = temp.file("done");
-    EXPECT_EQ(general.RunAndWait("sh -c \"sleep 0.3; echo finished > '" + done + "'\""), 1);
-    EXPECT_EQ(general.LastDllError(), 0);
-    EXPECT_EQ(temp.read("done"), "finished\n");
-}
-
-TEST_F(GeneralTest, RunAndWaitHandsTheArgumentsOverAsTheyWereQuoted) {
+TEST_F(GeneralTest, RunAndWaitWaitsAndHandsOverArgumentsAndEnvironment) {
     const std::string out = temp.file("argv");
-    const std::string script = "for a; do printf '[%s]' \\\"$a\\\"; done > '" + out + "'";
-    ASSERT_EQ(general.RunAndWait("sh -c \"" + script +
-                                 "\" argv0 one \"two words\" \"\" q\\\"uote $HOME;rm `x` "),
+    const std::string script = "sleep 0.3; for a; do printf '[%s]' \\\"$a\\\"; done > '" + out +
+                               "'; printf '%s|%s' \\\"$VIRELO_X\\\" \\\"$HOME\\\" >> '" + out + "'";
+    ScopedEnv home("HOME", "/inherited");
+    ScopedEnv x("VIRELO_X", "old");
+    ASSERT_EQ(general.RunAndWait(
+                  "sh -c \"" + script + "\" argv0 one \"two words\" \"\" q\\\"uote $HOME;rm `x` ",
+                  {{"VIRELO_X", "new value"}}),
               1);
-    EXPECT_EQ(temp.read("argv"), "[one][two words][][q\"uote][$HOME;rm][`x`]");
+    EXPECT_EQ(general.LastDllError(), 0);
+    EXPECT_EQ(temp.read("argv"), "[one][two words][][q\"uote][$HOME;rm][`x`]new value|/inherited");
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "general/General.h"
+#include "jdbc/JdbcLaunch.h"
 #include "jdbc/JdbcUrl.h"
 #include "platform/posix/SystemPlatform.h"
 #include "support/Fakes.h"
@@ -15,34 +17,24 @@ using Items = std::vector<std::string>;
 const Items kInitial{"NEMBRIONSERVER=", "NBX_AUTOFREE=",  "TRACE=",
                      "TRACEFILE=",      "PROTOCOLTRACE=", "PROTOCOLTRACEFILE="};
 
-struct UrlCase {
-    UrlFields fields;
-    const char* url;
-};
-
-class BuildJdbcUrlTest : public ::testing::TestWithParam<UrlCase> {};
-
-TEST_P(BuildJdbcUrlTest, JoinsTheFieldsAsDescribed) {
-    EXPECT_EQ(BuildJDBCURL(GetParam().fields), GetParam().url);
+TEST(BuildJdbcUrlTest, JoinsTheFieldsAsDescribed) {
+    Items withServer = kInitial;
+    SetParameter(withServer, "NEMBRIONSERVER", "srv1");
+    const std::pair<UrlFields, const char*> cases[] = {
+        {{"jdbc:nembrion-sqli", "server1", "5000", "demo", withServer},
+         "jdbc:nembrion-sqli://server1:5000/demo:NEMBRIONSERVER=srv1;"},
+        {{"jdbc:qb7", "", "", "demo", kInitial}, "jdbc:qb7:demo"},
+        {{"jdbc:qb7", "", "5000", "", kInitial}, "jdbc:qb7:5000"},
+        {{"jdbc:qb7", "", "", "", kInitial}, "jdbc:qb7"},
+        {{"", "", "", "", {}}, ""},
+        {{"p", "h", "", "", {}}, "p://h"},
+        {{"p", "h", "", "db", {}}, "p://h:db"},
+        {{"p", " h ", "x", "db", {"A=1", "B=", "junk", "C=x=y"}}, "p:// h :x/db:A=1;C=x=y;"},
+    };
+    for (const auto& [fields, url] : cases) {
+        EXPECT_EQ(BuildJDBCURL(fields), url);
+    }
 }
-
-Items WithServer() {
-    Items items = kInitial;
-    SetParameter(items, "NEMBRIONSERVER", "srv1");
-    return items;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BuildJdbcUrlTest,
-    ::testing::Values(UrlCase{{"jdbc:nembrion-sqli", "server1", "5000", "demo", WithServer()},
-                              "jdbc:nembrion-sqli://server1:5000/demo:NEMBRIONSERVER=srv1;"},
-                      UrlCase{{"jdbc:qb7", "", "", "demo", kInitial}, "jdbc:qb7:demo"},
-                      UrlCase{{"jdbc:qb7", "", "5000", "", kInitial}, "jdbc:qb7:5000"},
-                      UrlCase{{"jdbc:qb7", "", "", "", kInitial}, "jdbc:qb7"},
-                      UrlCase{{"", "", "", "", {}}, ""}, UrlCase{{"p", "h", "", "", {}}, "p://h"},
-                      UrlCase{{"p", "h", "", "db", {}}, "p://h:db"},
-                      UrlCase{{"p", " h ", "x", "db", {"A=1", "B=", "junk", "C=x=y"}},
-                              "p:// h :x/db:A=1;C=x=y;"}));
 
 TEST(ParameterListTest, SplitsAtTheFirstEqualsSign) {
     EXPECT_EQ(SplitParameter("TRACE="), std::make_pair(std::string("TRACE"), std::string()));
@@ -88,43 +80,100 @@ TEST(JavaCommandLineTest, QuotesOnlyTheUrlAndTheLogPath) {
               "variable.\r\nError: 2");
 }
 
-// What the test class really receives: a stand-in "java" first on PATH writes its arguments.
+// What the test class really receives: a stand-in "java" first on PATH writes its arguments and
+// the environment the program set for it.
 class ReceivedArgumentsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         temp.write("java",
-                   "#!/bin/sh\n: > \"$VIRELO_ARGV\"\n"
-                   "for a in \"$@\"; do printf '[%s]' \"$a\" >> \"$VIRELO_ARGV\"; done\n");
+                   "#!/bin/sh\n: > \"$OUT\"\n"
+                   "for a in \"$@\"; do printf '[%s]' \"$a\" >> \"$OUT\"; done\n"
+                   "printf ' plain=%s log=%s id=%s cp=%s' \"$VIRELO_JDBC_PLAIN_ARGS\" "
+                   "\"$VIRELO_LOG_FILE\" \"$VIRELO_LOG_IDENTITY\" \"$CLASSPATH\" >> \"$OUT\"\n");
         ASSERT_EQ(chmod(temp.file("java").c_str(), 0700), 0);
     }
-    std::string received(const std::string& commandLine) {
-        EXPECT_EQ(general.RunAndWait(commandLine), 1);
+    std::string received(const JdbcInputs& inputs, const std::string& log = "/l") {
+        const JdbcLaunch launch = PrepareJdbcLaunch(inputs, log, "1:2", "/cp");
+        EXPECT_EQ(general.RunAndWait(launch.commandLine, launch.environment), 1);
         return temp.read("argv");
     }
 
     test::TempDir temp;
     test::ScopedEnv path{"PATH", temp.path() + ":/usr/bin:/bin"};
-    test::ScopedEnv argvFile{"VIRELO_ARGV", temp.file("argv")};
+    test::ScopedEnv out{"OUT", temp.file("argv")};
     platform::posix::PosixFiles files;
     test::FixedClock clock;
     platform::posix::PosixProcesses processes;
     general::General general{files, clock, processes};
 };
 
-TEST_F(ReceivedArgumentsTest, TheChildSeesTheArgumentsAsTheCommandLineSplitsThem) {
-    EXPECT_EQ(received(JdbcCommandLine("org.h2.Driver", "jdbc:h2:mem:x;A=b c", "/tmp/v 1.log", "sa",
-                                       "pw")),
-              "[VireloJDBC][org.h2.Driver][jdbc:h2:mem:x;A=b c][/tmp/v 1.log][sa][pw]");
-    EXPECT_EQ(received(JdbcCommandLine("d", "u", "/l", "", "")), "[VireloJDBC][d][u][/l]")
-        << "empty user and password: three arguments for the class";
-    EXPECT_EQ(received(JdbcCommandLine("d", "u", "/l", "", "pw")), "[VireloJDBC][d][u][/l][pw]")
-        << "an empty user makes the password the fourth";
-    EXPECT_EQ(received(JdbcCommandLine("d", "u", "/l", "john smith", "p w")),
-              "[VireloJDBC][d][u][/l][john][smith][p][w]");
-    EXPECT_EQ(received(JdbcCommandLine("d", "a\"b", "/l", "u", "p")), "[VireloJDBC][d][ab /l u p]")
-        << "a quote in the URL breaks the quoting";
-    EXPECT_EQ(received(JdbcCommandLine("", "", "/l", "u", "p")), "[VireloJDBC][][/l][u][p]")
-        << "an empty driver class vanishes between blanks; the empty quoted URL stays";
+// Each shape of the command line, and how many of the class's arguments are free of the
+// password: the class writes none of the others.
+TEST_F(ReceivedArgumentsTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
+    const std::pair<JdbcInputs, const char*> shapes[] = {
+        {{"org.h2.Driver", "jdbc:h2:mem:x;A=b c", "sa", "pw"},
+         "[VireloJDBC][org.h2.Driver][jdbc:h2:mem:x;A=b c][/l][sa][pw] plain=4"},
+        {{"d", "u", "", ""}, "[VireloJDBC][d][u][/l] plain=3"},
+        {{"d", "u", "", "pw"}, "[VireloJDBC][d][u][/l][pw] plain=3"},
+        {{"d", "u", "sa", ""}, "[VireloJDBC][d][u][/l][sa] plain=4"},
+        {{"d", "u", "john smith", "p w"}, "[VireloJDBC][d][u][/l][john][smith][p][w] plain=5"},
+        {{"d", "u", "a\"b", "pw"}, "[VireloJDBC][d][u][/l][ab pw] plain=3"},
+        {{"d", "a\"b", "u", "p"}, "[VireloJDBC][d][ab /l u p] plain=1"},
+        {{"", "", "u", "p"}, "[VireloJDBC][][/l][u][p] plain=3"},
+        {{"", "not-jdbc", "sa", "pw"}, "[VireloJDBC][not-jdbc][/l][sa][pw] plain=3"},
+    };
+    for (const auto& [inputs, expected] : shapes) {
+        EXPECT_EQ(received(inputs), std::string(expected) + " log=/l id=1:2 cp=/cp");
+    }
+    // A double quote in the TEMP directory breaks the log path apart.
+    EXPECT_EQ(
+        received({"d", "u", "sa", "pw"}, "/t\"q/virelo.log"),
+        "[VireloJDBC][d][u][/tq/virelo.log sa pw] plain=2 log=/t\"q/virelo.log id=1:2 cp=/cp");
+}
+
+// The build tree's jar, or none that can be trusted.
+class PlacedFiles : public platform::posix::PosixFiles {
+public:
+    std::string programDirectory() override { return "/opt/virelo"; }
+    bool isTrustedFile(const std::string& path) override { return path == trusted; }
+    std::string trusted;
+};
+
+TEST(ChildClassPathTest, TheProgramsOwnTestClassComesFirst) {
+    PlacedFiles files;
+    for (const bool installed : {true, false}) {
+        files.trusted = installed ? "/opt/virelo/VireloJDBC.jar" : VIRELO_BUILD_TREE_JAR;
+        {
+            test::ScopedEnv unset("CLASSPATH", std::nullopt);
+            EXPECT_EQ(ChildClassPath(files), files.trusted);
+        }
+        test::ScopedEnv user("CLASSPATH", "/usr/share/java/h2.jar");
+        EXPECT_EQ(ChildClassPath(files), files.trusted + ":/usr/share/java/h2.jar");
+    }
+    // Without a trusted jar the user's path stays, and an empty one never means "here".
+    files.trusted.clear();
+    test::ScopedEnv user("CLASSPATH", "/x.jar");
+    EXPECT_EQ(ChildClassPath(files), "/x.jar");
+    test::ScopedEnv empty("CLASSPATH", "");
+    EXPECT_EQ(ChildClassPath(files), "/opt/virelo");
+}
+
+TEST(ChildClassPathTest, OnlyFilesNobodyElseMayChangeAreTrusted) {
+    test::TempDir temp;
+    platform::posix::PosixFiles files;
+    temp.write("own.jar", "x");
+    chmod(temp.file("own.jar").c_str(), 0644);
+    EXPECT_TRUE(files.isTrustedFile(temp.file("own.jar")));
+    chmod(temp.file("own.jar").c_str(), 0664);
+    EXPECT_FALSE(files.isTrustedFile(temp.file("own.jar"))) << "group may write it";
+    EXPECT_FALSE(files.isTrustedFile(temp.path())) << "a directory";
+    EXPECT_FALSE(files.isTrustedFile(temp.file("missing.jar")));
+    if (geteuid() == 0) {
+        temp.write("theirs.jar", "x");
+        chmod(temp.file("theirs.jar").c_str(), 0644);
+        ASSERT_EQ(chown(temp.file("theirs.jar").c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(files.isTrustedFile(temp.file("theirs.jar"))) << "another user's file";
+    }
 }
 
 }  // namespace

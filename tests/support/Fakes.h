@@ -63,13 +63,17 @@ public:
             openFailure = "ICMP raw socket: Operation not permitted";
             return false;
         }
-        if (scripted) {
-            result = *scripted;
+        const std::size_t index = static_cast<std::size_t>(requests - 1);
+        const auto& answer = index < perRequest.size() ? perRequest[index] : scripted;
+        if (answer) {
+            result = *answer;
             return true;
         }
         return PosixIcmp::sendEcho(address, data, timeoutMs, result, openFailure);
     }
     std::optional<platform::EchoResult> scripted;
+    // Answers for the first requests, in order; an empty one means the real echo service.
+    std::vector<std::optional<platform::EchoResult>> perRequest;
     bool openFails = false;
     int requests = 0;
 };

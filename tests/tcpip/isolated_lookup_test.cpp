@@ -40,6 +40,19 @@ TEST_F(IsolatedLookupTest, UnknownNamesAndAddressesLogOneErrorNumber) {
     }
 }
 
+TEST_F(IsolatedLookupTest, AnEmptyNameIsTheLocalHostAsWindowsSocketsHasIt) {
+    for (const char* empty : {"", "   "}) {
+        std::remove(path.c_str());
+        const HostInfo info = tcpip.GetHostByNameInfo(empty, path);
+        EXPECT_EQ(info.HostName, "test-ws") << "'" << empty << "'";
+        EXPECT_EQ(info.Addresses, (std::vector<std::string>{"127.0.0.1", ""}));
+        EXPECT_EQ(log(),
+                  "3:04:05 PM : Fully Qualified HostName: test-ws\r\n"
+                  "3:04:05 PM : Host Aliases retrieved\r\n"
+                  "3:04:05 PM : Host IP Address(s) retrieved\r\n");
+    }
+}
+
 TEST_F(IsolatedLookupTest, AddressLookUpOfAKnownHost) {
     const HostInfo info = tcpip.GetHostByAddrInfo("127.9.8.2", path);
     EXPECT_EQ(info.HostName, "multi.test");

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
-#include <regex>
 
 #include "support/WindowFixture.h"
 #include "ui/tabs/TcpipTab.h"
@@ -57,24 +56,42 @@ protected:
     std::unique_ptr<frmVIRELO> window;
 };
 
-TEST_F(TcpipTabTest, HostWithTwoAddressesKeepsOnlyTheSecondReport) {
+// Both addresses are pinged; only the second report stays, and it shows none of the first
+// address's echoed data.
+TEST_F(TcpipTabTest, HostWithTwoAddressesShowsTheSecondReportAlone) {
+    platform::EchoResult answered;
+    answered.roundTripMs = 1;
+    answered.data = "Hello There";
+    platform::EchoResult silent;
+    silent.status = 11010;
+    silent.roundTripMs = 500;
+    icmp.perRequest = {answered, silent};
     ping("  two.test ");
-    requireEcho();
     EXPECT_EQ(text("txtHostNameTCP2"), "two.test");
     EXPECT_EQ(Items(window->control<QListWidget>("lstAliasListTCP2")),
               (std::vector<std::string>{"two-alias", ""}));
     EXPECT_EQ(Items(window->control<QListWidget>("lstIpAddressTCP2")),
               (std::vector<std::string>{"127.0.0.2", "127.0.0.3", ""}));
-    const std::regex expected(
-        R"(\[ ip found \] 0\r\n3:04:05 PM : Ping IP 127\.0\.0\.3 \[ ip found \] 0 RoundTrip )"
-        R"(Time \d+ ms Packet Size 11 bytes Hello There\r\n)"
-        R"(3:04:05 PM : Fully Qualified HostName: two\.test\r\n)"
-        R"(3:04:05 PM : Host Aliases retrieved\r\n)"
-        R"(3:04:05 PM : Host IP Address\(s\) retrieved)");
-    EXPECT_TRUE(std::regex_match(diag(), expected)) << diag();
+    EXPECT_EQ(diag(),
+              "[ ip request timed out ] 11010\r\n3:04:05 PM : Ping IP 127.0.0.3 [ ip request "
+              "timed out ] 11010 RoundTrip Time 500 ms Packet Size 0 bytes "
+              "\r\n3:04:05 PM : Fully Qualified HostName: two.test"
+              "\r\n3:04:05 PM : Host Aliases retrieved"
+              "\r\n3:04:05 PM : Host IP Address(s) retrieved");
     EXPECT_EQ(icmp.requests, 2);
     EXPECT_EQ(logFiles(), 2) << "start-up's log and the check's log by name stay";
     EXPECT_EQ(window->LogPath, temp.file("virelo1.log"));
+}
+
+TEST_F(TcpipTabTest, AnEmptyHostNameChecksTheLocalHost) {
+    ping("   ");
+    requireEcho();
+    EXPECT_EQ(text("txtHostNameTCP2"), "test-ws");
+    EXPECT_EQ(Items(window->control<QListWidget>("lstIpAddressTCP2")),
+              (std::vector<std::string>{"127.0.0.1", ""}));
+    EXPECT_EQ(diag().rfind("[ ip found ] 0\r\n3:04:05 PM : Ping IP 127.0.0.1 [ ip found ] 0", 0),
+              0u)
+        << diag();
 }
 
 TEST_F(TcpipTabTest, CheckByAddressDeletesItsLog) {
@@ -89,8 +106,8 @@ TEST_F(TcpipTabTest, CheckByAddressDeletesItsLog) {
 
 TEST_F(TcpipTabTest, UnknownHostsAndBadInputEndInTheCouldNotBeResolvedSentence) {
     const std::pair<std::string, bool> cases[] = {
-        {"no-such-host.test", true}, {"", true},           {std::string(300, 'h'), true},
-        {"h\xC3\xB4te.test", true},  {"999.1.1.1", false}, {"two.test", false},
+        {"no-such-host.test", true}, {std::string(300, 'h'), true}, {"h\xC3\xB4te.test", true},
+        {"999.1.1.1", false},        {"two.test", false},
     };
     for (const auto& [host, byName] : cases) {
         ping(host, byName);
@@ -168,16 +185,25 @@ TEST_F(TcpipTabTest, ServiceLookUpShowsTheEntryAndDeletesItsLog) {
     EXPECT_EQ(window->control<QListWidget>("lstServAlias")->count(), 0);
     EXPECT_EQ(diag(), "\r\n3:04:05 PM : 11004\r\n3:04:05 PM : No Services Found!");
 
-    retrieve("123456789012", false);
-    EXPECT_EQ(diag(), "\r\n3:04:05 PM : Port # is to Large!");
-
-    retrieve("-1", false);
-    EXPECT_EQ(text("txtPortNumber"), "");
     retrieve("53", false, "udp");
     EXPECT_EQ(text("txtSName"), "domain");
     EXPECT_EQ(window->control<QListWidget>("lstServAlias")->count(), 0)
         << "a service without aliases leaves the list empty";
     EXPECT_EQ(logFiles(), 1);
+}
+
+TEST_F(TcpipTabTest, AFailedServiceLookUpReportsOnLinesOfItsOwn) {
+    retrieve("http");
+    const std::string before = diag();
+    test::ScopedEnv missing("TEMP", temp.file("missing"));
+    retrieve("http");
+    EXPECT_EQ(diag().rfind(before + "\r\nFatal Error Fail to Obtain Service Information\r\n"
+                                    "Error Number: 76 Error Source: GetLogPath Error "
+                                    "Description: Path not found: the TEMP directory ",
+                           0),
+              0u)
+        << diag();
+    EXPECT_EQ(diag().substr(diag().size() - 2), "\r\n");
 }
 
 TEST_F(TcpipTabTest, BadServiceInputGetsAMessageAndWritesNoLog) {

@@ -1,13 +1,15 @@
 #include "platform/posix/PosixFiles.h"
-#include "platform/posix/FileDescriptor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace virelo::platform::posix {
 namespace {
@@ -22,11 +24,14 @@ std::string Parent(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+FileStatus Refusal(FileError error, const std::string& path, const std::string& why) {
+    return {error, path + ": " + why};
+}
+
 // The one place where errno becomes a portable file error. A missing file in a missing directory
 // is "path not found", as on Windows, so callers can tell the two apart.
 FileStatus Failure(int err, const std::string& path) {
-    FileStatus status;
-    status.reason = path + ": " + std::strerror(err);
+    FileStatus status{FileError::Other, path + ": " + std::strerror(err)};
     switch (err) {
         case ENOENT:
             status.error =
@@ -35,39 +40,38 @@ FileStatus Failure(int err, const std::string& path) {
         case ENOTDIR:
             status.error = FileError::PathNotFound;
             break;
-        case ELOOP:
-            status.error = FileError::AccessDenied;
-            status.reason = path + ": is a symbolic link, which is not followed";
+        case EEXIST:
+            status.error = FileError::Exists;
             break;
+        case ELOOP:
+            return Refusal(FileError::AccessDenied, path,
+                           "is a symbolic link, which is never followed");
+        case ENXIO:  // a FIFO that nobody reads, opened without blocking
+            return Refusal(FileError::AccessDenied, path, "is not a regular file");
         case EACCES:
         case EPERM:
         case EROFS:
             status.error = FileError::AccessDenied;
             break;
         default:
-            status.error = FileError::Other;
             break;
     }
     return status;
 }
 
-// Opens without blocking (a FIFO planted under a log file's name must not stall the window) and
-// accepts regular files only.
-int OpenRegular(const std::string& path, int flags, FileStatus& status) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
-    if (fd < 0) {
-        status = Failure(errno, path);
-        return -1;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        status.error = FileError::AccessDenied;
-        status.reason = path + ": not a regular file";
-        return -1;
-    }
-    return fd;
+FileStatus NotOwnFile(const std::string& path) {
+    return Refusal(FileError::NotOwn, path,
+                   "is not the log file this run created (another file has taken its name)");
 }
+
+std::string Octal(unsigned mode) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%03o", mode);
+    return text;
+}
+
+// Every open is close-on-exec, never follows a link and never waits for a FIFO's other end.
+constexpr int kSafeOpen = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
 }  // namespace
 
@@ -79,23 +83,104 @@ std::optional<std::string> PosixFiles::environment(const std::string& name) {
     return std::string(value);
 }
 
-std::string PosixFiles::defaultTempDirectory() {
+FileStatus PosixFiles::defaultTempDirectory(std::string& dir) {
     const char* tmpdir = std::getenv("TMPDIR");
-    return tmpdir != nullptr && *tmpdir != '\0' ? std::string(tmpdir) : std::string("/tmp");
-}
-
-FileStatus PosixFiles::probe(const std::string& path) {
+    if (tmpdir != nullptr && *tmpdir != '\0') {
+        dir = tmpdir;
+        return {};
+    }
+    // The shared temporary directory is writable by everybody; the logs go into a directory of
+    // this user's own inside it, which nobody else may enter.
+    const uid_t uid = ::geteuid();
+    dir = sharedTempRoot_ + "/virelo-" + std::to_string(uid);
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+        return Failure(errno, dir);
+    }
     struct stat st {};
-    // lstat: a symbolic link counts as an existing file, so its name is never chosen for a log.
-    if (::lstat(path.c_str(), &st) != 0) {
-        return Failure(errno, path);
+    if (::lstat(dir.c_str(), &st) != 0) {
+        return Failure(errno, dir);
+    }
+    if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & 077) != 0) {
+        return Refusal(FileError::AccessDenied, dir,
+                       "is not a directory private to this user (owner " +
+                           std::to_string(st.st_uid) + ", mode " + Octal(st.st_mode & 0777) +
+                           "); set TEMP to a directory of your own");
     }
     return {};
 }
 
+bool PosixFiles::IsOwn(const std::string& path, dev_t device, ino_t inode) const {
+    const auto it = own_.find(path);
+    return it != own_.end() && it->second.device == device && it->second.inode == inode;
+}
+
+int PosixFiles::CreateOwn(const std::string& path, int flags, FileStatus& status) {
+    const int fd = ::open(path.c_str(), flags | O_CREAT | O_EXCL | kSafeOpen, 0600);
+    if (fd < 0) {
+        status = Failure(errno, path);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        status = Failure(errno, path);
+        ::close(fd);
+        return -1;
+    }
+    Forget(path);
+    own_[path] = OwnFile{st.st_dev, st.st_ino,
+                         std::make_shared<FileDescriptor>(::fcntl(fd, F_DUPFD_CLOEXEC, 0))};
+    order_.push_back(path);
+    if (order_.size() > kHeldFiles) {
+        Forget(order_.front());
+    }
+    return fd;
+}
+
+void PosixFiles::Forget(const std::string& path) {
+    if (own_.erase(path) > 0) {
+        order_.erase(std::find(order_.begin(), order_.end(), path));
+    }
+}
+
+int PosixFiles::OpenOwn(const std::string& path, int flags, FileStatus& status) {
+    const int fd = ::open(path.c_str(), flags | kSafeOpen);
+    if (fd < 0) {
+        status = Failure(errno, path);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        status = Refusal(FileError::AccessDenied, path, "is not a regular file");
+    } else if (!IsOwn(path, st.st_dev, st.st_ino)) {
+        status = NotOwnFile(path);
+    } else {
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+FileStatus PosixFiles::reserve(const std::string& path) {
+    FileStatus status;
+    FileDescriptor fd(CreateOwn(path, O_WRONLY, status));
+    return status;
+}
+
+std::string PosixFiles::identity(const std::string& path) {
+    const auto it = own_.find(path);
+    if (it == own_.end()) {
+        return {};
+    }
+    return std::to_string(it->second.device) + ":" + std::to_string(it->second.inode);
+}
+
 FileStatus PosixFiles::append(const std::string& path, std::string_view text) {
     FileStatus status;
-    FileDescriptor fd(OpenRegular(path, O_WRONLY | O_APPEND | O_CREAT, status));
+    int opened = CreateOwn(path, O_WRONLY | O_APPEND, status);
+    if (opened < 0 && status.error == FileError::Exists) {
+        opened = OpenOwn(path, O_WRONLY | O_APPEND, status);
+    }
+    FileDescriptor fd(opened);
     if (fd.get() < 0) {
         return status;
     }
@@ -118,7 +203,7 @@ FileStatus PosixFiles::append(const std::string& path, std::string_view text) {
 FileStatus PosixFiles::read(const std::string& path, std::string& content) {
     content.clear();
     FileStatus status;
-    FileDescriptor fd(OpenRegular(path, O_RDONLY, status));
+    FileDescriptor fd(OpenOwn(path, O_RDONLY, status));
     if (fd.get() < 0) {
         return status;
     }
@@ -139,10 +224,35 @@ FileStatus PosixFiles::read(const std::string& path, std::string& content) {
 }
 
 FileStatus PosixFiles::remove(const std::string& path) {
+    // Between this check and the unlink only someone who may delete our file could swap it: in
+    // a shared temporary directory (sticky) or a private one, that is this user alone.
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return Failure(errno, path);
+    }
+    if (!S_ISREG(st.st_mode) || !IsOwn(path, st.st_dev, st.st_ino)) {
+        return NotOwnFile(path);
+    }
     if (::unlink(path.c_str()) != 0) {
         return Failure(errno, path);
     }
+    Forget(path);
     return {};
+}
+
+std::string PosixFiles::programDirectory() {
+    std::vector<char> buffer(4096);
+    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+        return {};
+    }
+    return Parent(std::string(buffer.data(), static_cast<std::size_t>(n)));
+}
+
+bool PosixFiles::isTrustedFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           (st.st_uid == ::geteuid() || st.st_uid == 0) && (st.st_mode & 022) == 0;
 }
 
 }  // namespace virelo::platform::posix

@@ -21,27 +21,36 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::uint8_t kEchoReply = 0;
 constexpr std::uint8_t kDestUnreachable = 3;
+constexpr std::uint8_t kSourceQuench = 4;
 constexpr std::uint8_t kEchoRequest = 8;
 constexpr std::uint8_t kTimeExceeded = 11;
+constexpr std::uint8_t kParameterProblem = 12;
 constexpr std::size_t kIcmpHeader = 8;
 
 // The first choice needs no privilege where the system allows it; the raw socket is the
 // fallback. Each refusal is kept with its reason, so the user is told what to change.
-int OpenEchoSocket(bool& raw, std::string& failure) {
-    int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
-    if (fd >= 0) {
-        raw = false;
-        return fd;
+int OpenEchoSocket(EchoSockets kinds, bool& raw, std::string& failure) {
+    std::string datagramError = "not tried";
+    if (kinds != EchoSockets::RawOnly) {
+        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (fd >= 0) {
+            raw = false;
+            return fd;
+        }
+        datagramError = std::strerror(errno);
     }
-    const std::string datagramError = std::strerror(errno);
-    fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
-    if (fd >= 0) {
-        raw = true;
-        return fd;
+    std::string rawError = "not tried";
+    if (kinds != EchoSockets::DatagramOnly) {
+        const int fd = ::socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (fd >= 0) {
+            raw = true;
+            return fd;
+        }
+        rawError = std::strerror(errno);
     }
     failure = "ICMP datagram socket: " + datagramError +
               " (hint: this user's group is not in net.ipv4.ping_group_range); ICMP raw socket: " +
-              std::strerror(errno) + " (hint: the program needs CAP_NET_RAW or root)";
+              rawError + " (hint: the program needs CAP_NET_RAW or root)";
     return -1;
 }
 
@@ -65,11 +74,17 @@ std::uint16_t Read16(const std::uint8_t* at) {
 
 // The one place where ICMP error messages become IP_* status numbers.
 std::int32_t StatusOf(std::uint8_t type, std::uint8_t code) {
-    if (type == kTimeExceeded) {
-        return code == 1 ? ip::kTtlExpiredReassem : ip::kTtlExpiredTransit;
-    }
-    if (type != kDestUnreachable) {
-        return ip::kGeneralFailure;
+    switch (type) {
+        case kTimeExceeded:
+            return code == 1 ? ip::kTtlExpiredReassem : ip::kTtlExpiredTransit;
+        case kParameterProblem:
+            return ip::kParamProblem;
+        case kSourceQuench:
+            return ip::kSourceQuench;
+        case kDestUnreachable:
+            break;
+        default:
+            return ip::kGeneralFailure;
     }
     switch (code) {
         case 0:
@@ -84,8 +99,8 @@ std::int32_t StatusOf(std::uint8_t type, std::uint8_t code) {
         case 4:
             return ip::kPacketTooBig;
         case 5:
-            return 11012;  // source route failed: IP_BAD_ROUTE
-        default:
+            return ip::kBadRoute;  // source route failed
+        default:  // host unreachable, unknown, or administratively prohibited (codes 10, 13)
             return ip::kDestHostUnreachable;
     }
 }
@@ -95,6 +110,10 @@ std::int32_t StatusOfSendError(int err) {
         case ENETUNREACH:
             return ip::kDestNetUnreachable;
         case EHOSTUNREACH:
+        // A route that prohibits the destination (EACCES), or a local filter (EPERM): the status
+        // of the "administratively prohibited" message the same route sends to others.
+        case EACCES:
+        case EPERM:
             return ip::kDestHostUnreachable;
         case EMSGSIZE:
             return ip::kPacketTooBig;
@@ -157,7 +176,8 @@ bool ReadReply(int fd, const Request& request, Clock::time_point sent, EchoResul
         result.status = ip::kSuccess;
         result.data.assign(reinterpret_cast<const char*>(icmp + kIcmpHeader),
                            icmpLength - kIcmpHeader);
-    } else if (icmp[0] == kDestUnreachable || icmp[0] == kTimeExceeded) {
+    } else if (icmp[0] == kDestUnreachable || icmp[0] == kTimeExceeded ||
+               icmp[0] == kParameterProblem || icmp[0] == kSourceQuench) {
         if (!QuotesRequest(icmp + kIcmpHeader, icmpLength - kIcmpHeader, request)) {
             return false;
         }
@@ -218,7 +238,7 @@ bool ReadError(int fd, const Request& request, Clock::time_point sent, EchoResul
 bool PosixIcmp::sendEcho(std::uint32_t address, std::string_view data, std::uint32_t timeoutMs,
                          EchoResult& result, std::string& openFailure) {
     bool raw = false;
-    FileDescriptor socket(OpenEchoSocket(raw, openFailure));
+    FileDescriptor socket(OpenEchoSocket(kinds_, raw, openFailure));
     if (socket.get() < 0) {
         return false;
     }

@@ -4,27 +4,62 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/CommandLine.h"
 
 extern char** environ;
 
 namespace virelo::platform::posix {
+namespace {
 
-std::int32_t PosixProcesses::runAndWait(const std::string& commandLine) {
+// The caller's environment with the changes set on top: a changed variable replaces the
+// inherited one of the same name.
+std::vector<std::string> ChildEnvironment(const Environment& changes) {
+    std::vector<std::string> entries;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const char* equals = std::strchr(*entry, '=');
+        const std::size_t nameLength =
+            equals == nullptr ? std::strlen(*entry) : static_cast<std::size_t>(equals - *entry);
+        bool replaced = false;
+        for (const auto& [name, value] : changes) {
+            replaced = replaced || (name.size() == nameLength &&
+                                    std::strncmp(*entry, name.c_str(), nameLength) == 0);
+        }
+        if (!replaced) {
+            entries.emplace_back(*entry);
+        }
+    }
+    for (const auto& [name, value] : changes) {
+        entries.push_back(name + "=" + value);
+    }
+    return entries;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    pointers.reserve(texts.size() + 1);
+    for (auto& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+}  // namespace
+
+std::int32_t PosixProcesses::runAndWait(const std::string& commandLine,
+                                        const Environment& changes) {
     std::vector<std::string> args = SplitCommandLine(commandLine);
     if (args.empty() || args.front().empty()) {
         return ENOENT;
     }
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
-    for (auto& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    std::vector<char*> argv = Pointers(args);
+    std::vector<std::string> environment = ChildEnvironment(changes);
+    std::vector<char*> envp = Pointers(environment);
 
     pid_t pid = 0;
-    const int rc = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    const int rc = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data());
     if (rc != 0) {
         return rc;
     }

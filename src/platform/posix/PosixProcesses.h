@@ -8,7 +8,8 @@ namespace virelo::platform::posix {
 // program is looked up on PATH and no shell ever sees the text.
 class PosixProcesses : public Processes {
 public:
-    std::int32_t runAndWait(const std::string& commandLine) override;
+    using Processes::runAndWait;
+    std::int32_t runAndWait(const std::string& commandLine, const Environment& changes) override;
 };
 
 }  // namespace virelo::platform::posix

@@ -120,9 +120,15 @@ std::optional<HostEntry> PosixSockets::hostByName(const std::string& name) {
     if (!inSession()) {
         return std::nullopt;
     }
+    // Windows Sockets answers an empty name with the local host's entry; the C library would
+    // fail instead.
+    std::string asked = name;
+    if (asked.empty() && hostName(asked) != 0) {
+        return std::nullopt;
+    }
     return LookUpHost(
         [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
-            return gethostbyname_r(name.c_str(), h, buf, len, result, herr);
+            return gethostbyname_r(asked.c_str(), h, buf, len, result, herr);
         },
         lastError_);
 }

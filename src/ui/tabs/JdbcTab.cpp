@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <span>
 
+#include "jdbc/JdbcLaunch.h"
 #include "ui/BusyCursor.h"
 #include "ui/ColourCue.h"
 #include "ui/FrmVirelo.h"
@@ -194,11 +195,13 @@ void JdbcTab::JDBCPing(const std::string& url) {
     } catch (const Error&) {
     }
     pane->setText(PathLines());
-    const std::string commandLine =
-        jdbc::JdbcCommandLine(Text(window_.control<QComboBox>("cmbDriverClassJDBC")), url, logPath,
-                              Text(window_.control<QLineEdit>("txtUserJDBC")),
-                              Text(window_.control<QLineEdit>("txtPassJDBC")));
-    if (general.RunAndWait(commandLine) != 1) {
+    const jdbc::JdbcInputs inputs{Text(window_.control<QComboBox>("cmbDriverClassJDBC")), url,
+                                  Text(window_.control<QLineEdit>("txtUserJDBC")),
+                                  Text(window_.control<QLineEdit>("txtPassJDBC"))};
+    const jdbc::JdbcLaunch launch =
+        jdbc::PrepareJdbcLaunch(inputs, logPath, general.LogFileIdentity(logPath),
+                                jdbc::ChildClassPath(window_.platform().files));
+    if (general.RunAndWait(launch.commandLine, launch.environment) != 1) {
         window_.platform().boxes.show(jdbc::JavaLaunchFailureText(general.LastDllError()),
                                       kProgramName, platform::BoxIcon::None);
         return;

@@ -128,6 +128,9 @@ void OdbcTab::cmdODBCPing_Click() {
                 system ? "Please Select a System DSN" : "Please Select a User DSN", kProgramName,
                 platform::BoxIcon::None);
             window_.control(listName)->setFocus();
+            // No run took place: the name reserved for its log is given back, so nothing is
+            // left behind.
+            window_.general().DeleteLogFile(ODBCLogPath);
             return;
         }
         const odbc::ODBCInfo info = odbc_.ODBCConnect(

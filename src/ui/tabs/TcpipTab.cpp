@@ -69,7 +69,6 @@ void TcpipTab::cmdPingTCP_Click() {
                        info.AliasCount);
 
         auto* addresses = window_.control<QListWidget>("lstIpAddressTCP2");
-        tcpip::EchoReply reply;
         for (std::int16_t i = 0; i <= info.AddrCount; ++i) {
             const std::string& address = (*info.Addresses)[static_cast<std::size_t>(i)];
             addresses->addItem(QString::fromStdString(address));
@@ -81,6 +80,9 @@ void TcpipTab::cmdPingTCP_Click() {
                               "Socket initialisation Failure!!" + "\r\n");
                 continue;
             }
+            // A fresh record for every address: a failed echo must not show the data of the
+            // address before it.
+            tcpip::EchoReply reply;
             const std::int32_t status =
                 module.PingAddress(address, kEchoData, reply, window_.LogPath);
             diag->setText(
@@ -151,6 +153,7 @@ void TcpipTab::cmdRetrieve_Click() {
         tcpip::ServiceInfo info;
         if (window_.control<QRadioButton>("optServiceName")->isChecked()) {
             if (text.empty()) {
+                DropUnusedLog();
                 window_.platform().boxes.show("Please Enter a Service Name", kProgramName,
                                               platform::BoxIcon::None);
                 window_.control("txtEnterSrvPort")->setFocus();
@@ -159,6 +162,7 @@ void TcpipTab::cmdRetrieve_Click() {
             info = window_.tcpip().GetServiceByName(text, protocol, window_.LogPath);
         } else {
             if (!tcpip::ParsePortNumber(text)) {
+                DropUnusedLog();
                 window_.platform().boxes.show("Please Enter a Numeric Port #", kProgramName,
                                               platform::BoxIcon::None);
                 return;
@@ -175,8 +179,23 @@ void TcpipTab::cmdRetrieve_Click() {
         diag->setText(general.ReadTextFile(window_.LogPath));
         general.DeleteLogFile(window_.LogPath);
     } catch (const std::exception& failure) {
+        // The pane may end inside a log line (log text has no line end after its last line).
+        const std::string& shown = diag->text();
+        if (!shown.empty() && shown.back() != '\n') {
+            diag->appendLine("");
+        }
         diag->appendLine("Fatal Error Fail to Obtain Service Information");
         diag->appendLine(ErrorLine(AsError(failure, "VIRELO")));
+    }
+}
+
+void TcpipTab::DropUnusedLog() {
+    // The name was reserved by creating an empty file; an input check that ends the look-up
+    // before any line is written leaves no log behind.
+    try {
+        window_.general().DeleteLogFile(window_.LogPath);
+    } catch (const Error&) {
+        // An empty file that cannot be deleted is harmless; the message box matters here.
     }
 }
 

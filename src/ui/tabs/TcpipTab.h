@@ -26,6 +26,7 @@ public:
 private:
     void ClearServerResults();
     void ClearServiceFields(bool withInput);
+    void DropUnusedLog();
     void ServerCheckFailed(const std::exception& failure, const std::string& host, bool byName);
 
     frmVIRELO& window_;
