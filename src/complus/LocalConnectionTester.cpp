@@ -79,8 +79,9 @@ std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
 }
 
 LocalConnectionTester::LocalConnectionTester(platform::Network& network,
-                                             platform::Registry& registry)
-    : network_(network), registry_(registry) {}
+                                             platform::Registry& registry,
+                                             std::chrono::seconds loginTimeout)
+    : network_(network), registry_(registry), loginTimeout_(loginTimeout) {}
 
 SQLHANDLE LocalConnectionTester::environment() {
     if (!environment_) {
@@ -150,7 +151,7 @@ bool LocalConnectionTester::OpenConnection(const std::string& odbcString,
     OdbcHandle connection(SQL_HANDLE_DBC, dbc);
     // A dead network must not freeze the window for minutes.
     SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT,
-                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(kLoginTimeoutSeconds)), 0);
+                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout_.count())), 0);
     std::string in = odbcString;
     SQLCHAR out[2048] = {};
     SQLSMALLINT outLength = 0;

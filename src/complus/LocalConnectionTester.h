@@ -21,9 +21,10 @@ class LocalConnectionTester : public ConnectionTester {
 public:
     static constexpr const char* kSource = "VireloOLELib.ConnectionTester";
     static constexpr std::int32_t kProviderNotFound = 3706;
-    static constexpr SQLUINTEGER kLoginTimeoutSeconds = 15;
+    static constexpr std::chrono::seconds kDefaultLoginTimeout{15};
 
-    LocalConnectionTester(platform::Network& network, platform::Registry& registry);
+    LocalConnectionTester(platform::Network& network, platform::Registry& registry,
+                          std::chrono::seconds loginTimeout = kDefaultLoginTimeout);
 
     std::string ResultText() override { return resultText_; }
     std::vector<Property> ConnectionProperties() override;
@@ -46,6 +47,7 @@ private:
 
     platform::Network& network_;
     platform::Registry& registry_;
+    std::chrono::seconds loginTimeout_;
     OdbcHandle environment_;
     OdbcHandle connection_;
     std::string resultText_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,11 @@ public:
     virtual FileStatus read(const std::string& path, std::string& content) = 0;
     // Deletes a file of this run's own.
     virtual FileStatus remove(const std::string& path) = 0;
+
+    // Reads a small file the user named (a password file, say): a regular file, opened without
+    // waiting on a FIFO, at most `limit` bytes.
+    virtual FileStatus readNamed(const std::string& path, std::string& content,
+                                 std::size_t limit) = 0;
 
     // The directory that holds the running program.
     virtual std::string programDirectory() = 0;

@@ -240,6 +240,39 @@ FileStatus PosixFiles::remove(const std::string& path) {
     return {};
 }
 
+FileStatus PosixFiles::readNamed(const std::string& path, std::string& content, std::size_t limit) {
+    content.clear();
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        return Failure(errno, path);
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return Refusal(FileError::AccessDenied, path, "not a regular file");
+    }
+    if (static_cast<std::size_t>(st.st_size) > limit) {
+        return Refusal(FileError::Other, path, "larger than " + std::to_string(limit) + " bytes");
+    }
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n == 0) {
+            return {};
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Failure(errno, path);
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+        if (content.size() > limit) {
+            return Refusal(FileError::Other, path,
+                           "larger than " + std::to_string(limit) + " bytes");
+        }
+    }
+}
+
 std::string PosixFiles::programDirectory() {
     std::vector<char> buffer(4096);
     const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());

@@ -32,6 +32,7 @@ public:
     FileStatus append(const std::string& path, std::string_view text) override;
     FileStatus read(const std::string& path, std::string& content) override;
     FileStatus remove(const std::string& path) override;
+    FileStatus readNamed(const std::string& path, std::string& content, std::size_t limit) override;
     std::string programDirectory() override;
     bool isTrustedFile(const std::string& path) override;
 

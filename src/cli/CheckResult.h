@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace virelo::cli {
+
+// The exit codes of virelo-check: 0 when every check passed, 64 for a usage error, and one code
+// for each layer that can fail; a run of several checks exits with the code of the first that
+// failed.
+namespace exitcode {
+inline constexpr int kOk = 0;
+inline constexpr int kNameResolution = 10;
+inline constexpr int kEcho = 11;
+inline constexpr int kService = 12;
+inline constexpr int kListener = 13;
+inline constexpr int kDriver = 14;  // the driver or the driver manager
+inline constexpr int kLogin = 15;   // the server rejected the login
+inline constexpr int kOther = 16;
+inline constexpr int kUsage = 64;
+inline constexpr int kOutput = 74;  // the report could not be written
+}  // namespace exitcode
+
+// The outcome of one check: which layer it tested and on what, whether it passed, the layer's
+// own code and SQLSTATE where there is one, one line in words, how long it took, and the lines
+// the window's pane would show for it.
+struct CheckResult {
+    std::string layer;
+    std::string target;
+    bool ok = false;
+    std::int64_t code = 0;
+    std::string state;
+    std::string message;
+    std::int64_t elapsedMs = 0;
+    std::vector<std::string> log;
+    int exitCode = exitcode::kOther;  // exitcode::kOk when ok
+};
+
+// The exit code of a run: that of the first failed check, 0 when all passed.
+inline int ExitCodeOf(const std::vector<CheckResult>& results) {
+    for (const CheckResult& result : results) {
+        if (!result.ok) {
+            return result.exitCode;
+        }
+    }
+    return exitcode::kOk;
+}
+
+}  // namespace virelo::cli

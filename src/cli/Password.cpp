@@ -1,0 +1,54 @@
+#include "cli/Password.h"
+
+#include "complus/ConnectionString.h"
+
+namespace virelo::cli {
+
+PasswordResult ObtainPassword(const Request& request, bool needed, platform::Files& files,
+                              platform::Terminal& terminal) {
+    PasswordResult result;
+    if (request.passwordFile) {
+        const std::string& path = *request.passwordFile;
+        std::string content;
+        const platform::FileStatus status = files.readNamed(path, content, 64 * 1024);
+        if (!status.ok()) {
+            result.error = "cannot read the password file: " + status.reason;
+            return result;
+        }
+        const auto end = content.find_first_of("\r\n");
+        result.password = content.substr(0, end);
+        if (result.password.empty()) {
+            result.error = "the password file " + path + " is empty";
+        }
+        return result;
+    }
+    if (const auto variable = files.environment("VIRELO_PASSWORD")) {
+        if (variable->empty()) {
+            result.error = "VIRELO_PASSWORD is set but empty";
+        }
+        result.password = *variable;
+        return result;
+    }
+    if (needed && terminal.interactive()) {
+        const auto typed = terminal.readHidden(
+            "Password" + (request.user ? " for " + *request.user : std::string()) + ": ");
+        if (!typed) {
+            result.error = "the password could not be read from the terminal";
+        }
+        result.password = typed.value_or("");
+    }
+    return result;
+}
+
+std::string Scrub(const std::string& text, const std::string& password) {
+    std::string scrubbed = complus::MaskPasswords(text);
+    if (password.size() >= 3) {
+        for (auto at = scrubbed.find(password); at != std::string::npos;
+             at = scrubbed.find(password, at)) {
+            scrubbed.replace(at, password.size(), complus::kPasswordMask);
+        }
+    }
+    return scrubbed;
+}
+
+}  // namespace virelo::cli

@@ -1,0 +1,115 @@
+// virelo-check: the checks of the Virelo window from the command line. See --help.
+#include <iostream>
+
+#include "cli/Arguments.h"
+#include "cli/Checker.h"
+#include "cli/Password.h"
+#include "cli/Report.h"
+#include "platform/posix/PosixTerminal.h"
+#include "platform/posix/SystemPlatform.h"
+
+namespace virelo::cli {
+namespace {
+
+int Usage(const std::string& error) {
+    std::cerr << "virelo-check: " << error << "\nTry 'virelo-check --help' for more.\n";
+    return exitcode::kUsage;
+}
+
+// Whether a command needs a password: a login with a user name, or a connection string that
+// says where the password goes.
+bool NeedsPassword(const Request& request) {
+    if (request.command == "connect") {
+        return request.operands[0].find("{PASSWORD}") != std::string::npos;
+    }
+    return request.user.has_value() && (request.command != "diagnose" || request.dsn.has_value());
+}
+
+std::vector<CheckResult> Run(Checker& checker, const Request& request,
+                             const std::string& password) {
+    const std::string& first = request.operands[0];
+    if (request.command == "host") {
+        return checker.Host(first, request.byAddress);
+    }
+    if (request.command == "service") {
+        return {checker.Service(first, request.udp)};
+    }
+    if (request.command == "native") {
+        return {checker.Native(first, request.host, request.service, request.protocol)};
+    }
+    if (request.command == "connect") {
+        std::string text = first;
+        for (auto at = text.find("{PASSWORD}"); at != std::string::npos;
+             at = text.find("{PASSWORD}", at + password.size())) {
+            text.replace(at, 10, password);
+        }
+        return {checker.Connect(text, password)};
+    }
+    return checker.Diagnose(first);
+}
+
+void ScrubAll(std::vector<CheckResult>& results, const std::string& password) {
+    for (CheckResult& result : results) {
+        result.target = Scrub(result.target, password);
+        result.message = Scrub(result.message, password);
+        for (std::string& line : result.log) {
+            line = Scrub(line, password);
+        }
+    }
+}
+
+int Main(const std::vector<std::string>& arguments) {
+    platform::posix::PosixTerminal terminal;
+    terminal.keepRunningOnBrokenOutput();
+    const Parsed parsed = ParseArguments(arguments);
+    if (!parsed.error.empty()) {
+        return Usage(parsed.error);
+    }
+    const Request& request = parsed.request;
+    if (request.action != Request::Action::Check) {
+        std::cout << (request.action == Request::Action::Help
+                          ? HelpText()
+                          : std::string("virelo-check ") + VIRELO_VERSION + "\n");
+        return std::cout.flush() ? exitcode::kOk : exitcode::kOutput;
+    }
+
+    platform::SystemServices system;
+    const PasswordResult password =
+        ObtainPassword(request, NeedsPassword(request), system.files, terminal);
+    if (!password.error.empty()) {
+        return Usage(password.error);
+    }
+    Checker checker({system.sockets, system.icmp, system.files, system.clock, system.processes,
+                     system.network, system.registry},
+                    request);
+    std::vector<CheckResult> results = Run(checker, request, password.password);
+    ScrubAll(results, password.password);
+    const int exitCode = ExitCodeOf(results);
+
+    if (!(request.quiet && exitCode == exitcode::kOk)) {
+        if (request.json) {
+            PrintJson(std::cout, request, results);
+        } else if (request.quiet) {
+            for (const CheckResult& result : results) {
+                if (!result.ok) {
+                    std::cerr << "virelo-check: " << Summary(result) << '\n';
+                    break;
+                }
+            }
+        } else {
+            PrintText(std::cout, results);
+        }
+    }
+    if (!std::cout.flush()) {
+        std::cerr << "virelo-check: the report could not be written\n";
+        return exitcode::kOutput;
+    }
+    return exitCode;
+}
+
+}  // namespace
+}  // namespace virelo::cli
+
+int main(int argc, char** argv) {
+    return virelo::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+}
