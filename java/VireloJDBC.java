@@ -23,10 +23,19 @@ import java.util.Properties;
  */
 public final class VireloJDBC {
     static final String PLAIN_ARGUMENTS_VARIABLE = "VIRELO_JDBC_PLAIN_ARGS";
+    /**
+     * The password, when a caller hands it over in the environment (which other users cannot
+     * read) instead of on the command line (which they can); the arguments then hold none.
+     */
+    static final String PASSWORD_VARIABLE = "VIRELO_JDBC_PASSWORD";
+    /** Seconds for the watchdog when a caller wants it shorter than the usual 30 (1 to 30). */
+    static final String WATCHDOG_VARIABLE = "VIRELO_JDBC_WATCHDOG";
     /** Seconds after which the test class ends itself, whatever the driver is doing. */
-    static final int WATCHDOG_SECONDS = 30;
+    static final int WATCHDOG_SECONDS = watchdogSeconds();
     /** Asked of drivers that honour it, so that they give up with a message before the watchdog. */
-    static final int LOGIN_TIMEOUT_SECONDS = WATCHDOG_SECONDS - 5;
+    static final int LOGIN_TIMEOUT_SECONDS = Math.max(1, WATCHDOG_SECONDS - 5);
+
+    private static final String environmentPassword = System.getenv(PASSWORD_VARIABLE);
 
     private static volatile VireloJDBCLog report;
 
@@ -45,6 +54,9 @@ public final class VireloJDBC {
             mask.addSecret(args[i]);
         }
         mask.addSecret(String.join(" ", Arrays.copyOfRange(args, plain, args.length)));
+        if (environmentPassword != null) {
+            mask.addSecret(environmentPassword);
+        }
         report = VireloJDBCLog.open(System.getenv(), mask);
         if (report == null) {
             System.exit(2);
@@ -89,8 +101,12 @@ public final class VireloJDBC {
         }
         String[] user = Arrays.copyOfRange(args, 3, Math.max(3, plain));
         String[] password = Arrays.copyOfRange(args, Math.max(3, plain), args.length);
-        return connect(args[0], args[1], String.join(" ", user), String.join(" ", password),
-                user.length, password.length);
+        String secret = String.join(" ", password);
+        if (secret.isEmpty() && environmentPassword != null) {
+            secret = environmentPassword;
+        }
+        return connect(args[0], args[1], String.join(" ", user), secret, user.length,
+                password.length);
     }
 
     private int connect(String driver, String url, String user, String password, int userParts,
@@ -175,6 +191,15 @@ public final class VireloJDBC {
             return Math.max(0, Math.min(plain, count));
         } catch (NumberFormatException e) {
             return 0;
+        }
+    }
+
+    private static int watchdogSeconds() {
+        try {
+            int seconds = Integer.parseInt(String.valueOf(System.getenv(WATCHDOG_VARIABLE)));
+            return seconds >= 1 && seconds <= 30 ? seconds : 30;
+        } catch (NumberFormatException e) {
+            return 30;
         }
     }
 

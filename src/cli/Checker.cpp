@@ -270,7 +270,7 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
     return result;
 }
 
-std::vector<CheckResult> Checker::Diagnose(const std::string& server) {
+std::vector<CheckResult> Checker::Diagnose(const std::string& server, const std::string& password) {
     std::vector<CheckResult> results;
     const auto entry = DirectoryEntry(services_.registry, server);
     if (!entry) {
@@ -313,6 +313,9 @@ std::vector<CheckResult> Checker::Diagnose(const std::string& server) {
         }
     }
     results.push_back(Native(server, host, service, protocol));
+    if (results.back().ok && request_.dsn) {
+        results.push_back(Odbc(*request_.dsn, password));
+    }
     return results;
 }
 

@@ -43,8 +43,14 @@ public:
                        std::optional<std::string> service, std::optional<std::string> protocol);
     // The COM+ connection test of a connection string (the password already in place).
     CheckResult Connect(const std::string& connectionString, const std::string& password);
-    // The layers of one server of the directory, up to the first that fails.
-    std::vector<CheckResult> Diagnose(const std::string& server);
+    // The ODBC connect-and-report sequence for a data source (user from --user).
+    CheckResult Odbc(const std::string& dataSource, const std::string& password);
+    // The JDBC ping through the Java test class; the password reaches it in its environment.
+    CheckResult Jdbc(const std::string& driverClass, const std::string& url,
+                     const std::string& password);
+    // The layers of one server of the directory, up to the first that fails; with a data source,
+    // the ODBC login last.
+    std::vector<CheckResult> Diagnose(const std::string& server, const std::string& password);
 
 private:
     // A fresh log file; empty when none can be chosen (the check then has no log lines).

@@ -45,7 +45,13 @@ std::vector<CheckResult> Run(Checker& checker, const Request& request,
         }
         return {checker.Connect(text, password)};
     }
-    return checker.Diagnose(first);
+    if (request.command == "odbc") {
+        return {checker.Odbc(first, password)};
+    }
+    if (request.command == "jdbc") {
+        return {checker.Jdbc(first, request.operands[1], password)};
+    }
+    return checker.Diagnose(first, password);
 }
 
 void ScrubAll(std::vector<CheckResult>& results, const std::string& password) {

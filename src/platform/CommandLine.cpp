@@ -113,4 +113,25 @@ std::size_t ArgumentsEndingBefore(std::string_view line, std::size_t offset) {
     return count;
 }
 
+std::string QuoteArgument(std::string_view argument) {
+    std::string quoted = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            quoted += c;
+            continue;
+        }
+        if (c == '"') {
+            // Backslashes before a quote are doubled, and the quote itself is escaped.
+            quoted.append(backslashes + 1, '\\');
+        }
+        backslashes = 0;
+        quoted += c;
+    }
+    // Backslashes before the closing quote are doubled so that they stay backslashes.
+    quoted.append(backslashes, '\\');
+    return quoted + "\"";
+}
+
 }  // namespace virelo::platform

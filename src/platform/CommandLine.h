@@ -18,4 +18,8 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 // argument past the offset, so that argument and all later ones are not counted.
 std::size_t ArgumentsEndingBefore(std::string_view commandLine, std::size_t offset);
 
+// One argument written so that SplitCommandLine gives it back unchanged (not as the program
+// name): in double quotes, with its quotes and the backslashes before them escaped.
+std::string QuoteArgument(std::string_view argument);
+
 }  // namespace virelo::platform

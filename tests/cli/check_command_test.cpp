@@ -252,6 +252,67 @@ TEST_F(CheckCommandTest, ConnectNeverShowsThePassword) {
     EXPECT_EQ(run({"connect", pg}, {{"VIRELO_PASSWORD", "right-pw"}}).exitCode, 0);
 }
 
+TEST_F(CheckCommandTest, OdbcAndJdbcLoginsWithThePasswordOutOfSight) {
+    temp.write("odbc.ini", "[Sales]\nDriver=" + std::string(kSqliteDriver) +
+                               "\nDatabase=" + temp.file("sales.db") + "\n");
+    const Env secret = {{"VIRELO_PASSWORD", "s3cr3t-value"}};
+    auto result = run({"odbc", "Sales", "--user", "bob", "--json"}, secret);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(document(result)["checks"][0]["log"].size(), 16u);
+    EXPECT_EQ(run({"odbc", "NoSuch", "--user", "bob"}, secret).exitCode, 14);
+
+    test::TcpListener listener;
+    addServer("srv_up kasoctcp localhost " + std::to_string(listener.port));
+    const json doc =
+        document(run({"diagnose", "srv_up", "--dsn", "Sales", "--user", "bob", "--json"}, secret));
+    if (doc["checks"].size() > 1 && doc["checks"][1]["ok"] == true) {
+        EXPECT_EQ(doc["checks"].back()["layer"], "odbc");
+        EXPECT_EQ(doc["exit_code"], 0);
+    }
+
+    // The Java test class gets the password in its environment, never on its command line: a
+    // stand-in for java records what it was given.
+    temp.write("java", "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\nenv > \"$0.env\"\n");
+    chmod(temp.file("java").c_str(), 0700);
+    result = run({"jdbc", "org.h2.Driver", "jdbc:h2:mem:x", "--user", "sa"},
+                 {{"VIRELO_PASSWORD", "s3cr3t-value"}, {"PATH", temp.path() + ":/usr/bin:/bin"}});
+    EXPECT_EQ(temp.read("java.args").find("s3cr3t-value"), std::string::npos)
+        << temp.read("java.args");
+    EXPECT_NE(temp.read("java.env").find("VIRELO_JDBC_PASSWORD=s3cr3t-value"), std::string::npos);
+    std::remove(temp.file("java").c_str());
+
+    const Env h2 = {{"VIRELO_PASSWORD", "s3cr3t-value"}, {"CLASSPATH", "/usr/share/java/h2.jar"}};
+    result =
+        run({"jdbc", "org.h2.Driver", "jdbc:h2:mem:x;PASSWORD=s3cr3t-value", "--user", "sa"}, h2);
+    EXPECT_NE(result.out.find("Password: given"), std::string::npos) << result.out;
+    EXPECT_EQ((result.out + result.err).find("s3cr3t-value"), std::string::npos) << result.out;
+    EXPECT_EQ(run({"jdbc", "org.nowhere.Driver", "jdbc:x:y"}, h2).exitCode, 14);
+
+    test::PostgresServer server;
+    if (!server.running()) {
+        GTEST_SKIP() << "no PostgreSQL server: " << server.reason;
+    }
+    const std::string port = std::to_string(server.port);
+    temp.write(
+        "odbc.ini",
+        "[Pg]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbca.so\nServername=127.0.0.1\nPort=" +
+            port + "\nDatabase=postgres\n");
+    result = run({"odbc", "Pg", "--user", "tester"}, {{"VIRELO_PASSWORD", "wrong-pw-7"}});
+    EXPECT_EQ(result.exitCode, 15) << result.out;
+    EXPECT_EQ(result.out.find("wrong-pw-7"), std::string::npos);
+    EXPECT_EQ(run({"odbc", "Pg", "--user", "tester"}, {{"VIRELO_PASSWORD", "right-pw"}}).exitCode,
+              0);
+    const Env pgjdbc = {{"VIRELO_PASSWORD", "wrong-pw-7"},
+                        {"CLASSPATH", "/usr/share/java/postgresql.jar"}};
+    result =
+        run({"jdbc", "org.postgresql.Driver", "jdbc:postgresql://127.0.0.1:" + port + "/postgres",
+             "--user", "tester", "--json"},
+            pgjdbc);
+    EXPECT_EQ(result.exitCode, 15) << result.out;
+    EXPECT_EQ(document(result)["checks"][0]["state"], "28P01");
+    EXPECT_EQ(result.out.find("wrong-pw-7"), std::string::npos);
+}
+
 TEST_F(CheckCommandTest, TheProgramDoesNotUseQt) {
     const auto libraries = test::RunChild({"ldd", VIRELO_CHECK_BINARY});
     ASSERT_EQ(libraries.exitCode, 0) << libraries.err;
