@@ -10,6 +10,7 @@ packages=(
     libnss-wrapper netbase iproute2 procps util-linux xauth xvfb
     unixodbc unixodbc-dev libsqliteodbc
     odbc-postgresql nlohmann-json3-dev fonts-dejavu-core fonts-dejavu-extra
+    dpkg-dev lintian desktop-file-utils
 )
 
 missing=()

@@ -42,8 +42,10 @@ std::string ChildClassPath(platform::Files& files) {
     const std::string programDir = files.programDirectory();
     const char sep = files.pathSeparator();
     std::string jar;
+    // Installed, the jar lies in the data directory next to the program's directory; in the
+    // build tree, where the build put it.
     for (const std::string& candidate :
-         {programDir.empty() ? std::string() : programDir + sep + "VireloJDBC.jar",
+         {programDir.empty() ? std::string() : programDir + sep + VIRELO_INSTALLED_JAR,
           std::string(VIRELO_BUILD_TREE_JAR)}) {
         if (!candidate.empty() && files.isTrustedFile(candidate)) {
             jar = candidate;

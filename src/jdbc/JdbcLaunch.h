@@ -41,8 +41,8 @@ std::string JdbcCommandLine(const std::string& driverClass, const std::string& u
 JdbcLaunch PrepareJdbcLaunch(const JdbcInputs& inputs, const std::string& logPath,
                              const std::string& logIdentity, const std::string& classPath);
 
-// The child's CLASSPATH: the program's own test class first (the jar installed beside the
-// program, else the one in the build tree), then the user's CLASSPATH, so that only the user's
+// The child's CLASSPATH: the program's own test class first (the jar installed in the program's
+// data directory, else the one in the build tree), then the user's CLASSPATH, so that only the user's
 // driver jars need to be on it and no other VireloJDBC class is ever run. Without a trusted jar
 // the user's CLASSPATH stays; when that is empty too, the program's directory stands in for it,
 // because an empty class path would make Java look in the current directory.

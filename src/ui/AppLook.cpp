@@ -1,4 +1,5 @@
 #include "ui/AppLook.h"
+#include "ui/IconArt.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -19,21 +20,7 @@ QFont ProgramFont() {
 }
 
 QIcon ProgramIcon() {
-    // A white "V" on a blue rounded square, drawn as a shape: drawing it as text would load a
-    // second font face at start-up just for the icon.
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x1f, 0x5f, 0x9f));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(QRectF(1, 1, 30, 30), 6, 6);
-    painter.setBrush(Qt::white);
-    const QPointF letterV[] = {{7, 7},  {12.5, 7},  {16, 19},  {19.5, 7},
-                               {25, 7}, {18.5, 26}, {13.5, 26}};
-    painter.drawPolygon(letterV, 7);
-    painter.end();
-    return QIcon(pixmap);
+    return QIcon(QPixmap::fromImage(IconArt(32)));
 }
 
 double ScreenDpi() {
