@@ -94,6 +94,9 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent, QStyle* passwordSty
             // building its drop-down list before the user first opens it: a tenth of the work
             // of start-up for the window's thirteen combo boxes.
             combo->setLineEdit(new QLineEdit(combo));
+            // What the user types is taken exactly as typed: no completion from the list, which
+            // would turn a typed "Sal" into a listed "Sales".
+            combo->setCompleter(nullptr);
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setEditText(caption);
             return combo;

@@ -94,6 +94,11 @@ TEST_F(NativeTabTest, ServerListHoldsTheServersThenOneEmptyItemAndIsReadOnEveryS
     EXPECT_EQ(servers(), (Items{"srv_a", "srv_b", "Srv_c", ""}))
         << "registry order: alphabetical without regard to letter case";
     EXPECT_EQ(text("cboServerCon"), "") << "the refill empties the text";
+
+    activate(*window);
+    window->control("cboServerCon")->setFocus();
+    QTest::keyClicks(window->control("cboServerCon"), "srv");
+    EXPECT_EQ(text("cboServerCon"), "srv") << "typed text is not completed from the list";
 }
 
 TEST_F(NativeTabTest, LookupFillsHostServiceAndProtocolOfAnExactMatchOnly) {
