@@ -12,6 +12,7 @@
 #include "jdbc/JdbcLaunch.h"
 #include "ui/BusyCursor.h"
 #include "ui/ColourCue.h"
+#include "ui/ComboFill.h"
 #include "ui/FrmVirelo.h"
 #include "ui/Layout.h"
 #include "ui/MessagePane.h"
@@ -45,11 +46,9 @@ std::string Text(const QComboBox* box) {
 
 // Appends items to a combo box without changing the text it shows.
 void AddItems(QComboBox* combo, std::span<const char* const> items) {
-    const QString shown = combo->currentText();
     for (const char* item : items) {
-        combo->addItem(item);
+        AddComboItem(combo, item);
     }
-    combo->setEditText(shown);
 }
 
 }  // namespace

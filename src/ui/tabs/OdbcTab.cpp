@@ -9,6 +9,7 @@
 #include "odbc/DSNList.h"
 #include "serverdir/RegAccess.h"
 #include "ui/BusyCursor.h"
+#include "ui/ComboFill.h"
 #include "ui/ColourCue.h"
 #include "ui/FrmVirelo.h"
 #include "ui/Layout.h"
@@ -41,12 +42,10 @@ constexpr DisplayField kDisplayFields[] = {
 
 // Empties a combo box's list and its text, then appends the data source names in table order.
 void FillList(QComboBox* combo, const odbc::DSNTable& table) {
-    combo->clear();
-    combo->setEditText(QString());
+    ClearCombo(combo);
     for (int column = 1; column <= table.Columns(); ++column) {
-        combo->addItem(QString::fromStdString(table.at(odbc::DSNTable::kName, column)));
+        AddComboItem(combo, table.at(odbc::DSNTable::kName, column));
     }
-    combo->setEditText(QString());  // appending to an empty list would show the first name
 }
 
 std::string Text(const QComboBox* combo) {
