@@ -73,6 +73,28 @@ std::string Octal(unsigned mode) {
 // Every open is close-on-exec, never follows a link and never waits for a FIFO's other end.
 constexpr int kSafeOpen = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
+// Reads an open file to its end, at most `limit` bytes.
+FileStatus ReadAll(int fd, const std::string& path, std::string& content, std::size_t limit) {
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) {
+            return {};
+        }
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return Failure(errno, path);
+        }
+        content.append(buffer, static_cast<std::size_t>(n));
+        if (content.size() > limit) {
+            return Refusal(FileError::Other, path,
+                           "larger than " + std::to_string(limit) + " bytes");
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> PosixFiles::environment(const std::string& name) {
@@ -207,20 +229,7 @@ FileStatus PosixFiles::read(const std::string& path, std::string& content) {
     if (fd.get() < 0) {
         return status;
     }
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) {
-            return {};
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Failure(errno, path);
-        }
-        content.append(buffer, static_cast<std::size_t>(n));
-    }
+    return ReadAll(fd.get(), path, content, std::string::npos);
 }
 
 FileStatus PosixFiles::remove(const std::string& path) {
@@ -253,24 +262,7 @@ FileStatus PosixFiles::readNamed(const std::string& path, std::string& content, 
     if (static_cast<std::size_t>(st.st_size) > limit) {
         return Refusal(FileError::Other, path, "larger than " + std::to_string(limit) + " bytes");
     }
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n == 0) {
-            return {};
-        }
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Failure(errno, path);
-        }
-        content.append(buffer, static_cast<std::size_t>(n));
-        if (content.size() > limit) {
-            return Refusal(FileError::Other, path,
-                           "larger than " + std::to_string(limit) + " bytes");
-        }
-    }
+    return ReadAll(fd.get(), path, content, limit);
 }
 
 std::string PosixFiles::programDirectory() {

@@ -80,6 +80,21 @@ std::string ComPlusTab::DataSourceSteps(const char* combo, const char* message, 
     return EndWithPassword(text + ";PWD=", mask);
 }
 
+bool ComPlusTab::InputsGiven(std::span<const std::pair<const char*, const char*>> tests) {
+    for (const auto& [field, message] : tests) {
+        if (Text(field).empty()) {
+            Refuse(message, field);
+            return false;
+        }
+    }
+    // A user name without a password is refused; no user name passes with or without one.
+    if (!Text("txtUID").empty() && Text("txtPWD").empty()) {
+        Refuse("Please Enter a Password", "txtPWD");
+        return false;
+    }
+    return true;
+}
+
 std::string ComPlusTab::DsnLessSteps(bool mask) {
     static constexpr std::pair<const char*, const char*> kTests[] = {
         {"cboODBCDriver", "Please Select a ODBC Driver"},
@@ -88,13 +103,8 @@ std::string ComPlusTab::DsnLessSteps(bool mask) {
         {"txtADOPort", "Please Enter a Service Name or Port #"},
         {"txtADODatabase", "Please Enter a Database Name"},
     };
-    for (const auto& [field, message] : kTests) {
-        if (Text(field).empty()) {
-            return Refuse(message, field);
-        }
-    }
-    if (!Text("txtUID").empty() && Text("txtPWD").empty()) {
-        return Refuse("Please Enter a Password", "txtPWD");
+    if (!InputsGiven(kTests)) {
+        return "";
     }
     return EndWithPassword(complus::DsnLessUpToPassword(
                                Text("cboODBCDriver"), Text("txtADODatabase"), Text("txtADOHost"),
@@ -108,13 +118,8 @@ std::string ComPlusTab::OleDbSteps(bool mask) {
         {"cboADOServer", "Please Select a Server Name"},
         {"txtADODatabase", "Please Enter a Database Name"},
     };
-    for (const auto& [field, message] : kTests) {
-        if (Text(field).empty()) {
-            return Refuse(message, field);
-        }
-    }
-    if (!Text("txtUID").empty() && Text("txtPWD").empty()) {
-        return Refuse("Please Enter a Password", "txtPWD");
+    if (!InputsGiven(kTests)) {
+        return "";
     }
     return EndWithPassword(
         complus::OleDbUpToPassword(Text("txtADODatabase"), Text("cboADOServer"), Text("txtUID")),

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <span>
 #include <string>
+#include <utility>
 
 class QWidget;
 
@@ -39,6 +41,9 @@ private:
     std::string DsnLessSteps(bool mask);
     std::string OleDbSteps(bool mask);
     std::string ManualSteps();
+    // Tests the fields in order, each against its message, then the password rule; shows the
+    // first failing test's message and moves the focus. True when all inputs are given.
+    bool InputsGiven(std::span<const std::pair<const char*, const char*>> tests);
     // Ends a build whose input is missing: the message, the focus on the field, no string.
     std::string Refuse(const char* message, const char* field);
     // Appends the password (or the mask) to a string that ends in its password keyword, and
