@@ -13,6 +13,7 @@
 #include "ui/FrmVirelo.h"
 #include "ui/MessagePane.h"
 #include "ui/QtMessageBoxes.h"
+#include "ui/SystemComponents.h"
 
 extern char** environ;
 
@@ -54,7 +55,7 @@ struct BenchWindow {
     platform::Platform platform{system.sockets,   system.icmp, system.files,   system.clock,
                                 system.processes, boxes,       system.registry};
     ui::HelpWindows sideWindows{96.0};
-    ui::frmVIRELO window{platform, sideWindows, {}, 96.0};
+    ui::frmVIRELO window{platform, sideWindows, ui::SystemComponents(system), 96.0};
 };
 
 }  // namespace virelo::bench

@@ -16,6 +16,7 @@
 #include "ui/AppLook.h"
 #include "ui/FrmVirelo.h"
 #include "ui/QtMessageBoxes.h"
+#include "ui/SystemComponents.h"
 
 namespace {
 
@@ -52,8 +53,8 @@ int main(int argc, char** argv) {
             tabs->addTab(new QWidget, caption);
         }
     } else {
-        window = std::make_unique<virelo::ui::frmVIRELO>(platform, sideWindows,
-                                                         virelo::ui::frmVIRELO::Components{}, 96.0);
+        window = std::make_unique<virelo::ui::frmVIRELO>(
+            platform, sideWindows, virelo::ui::SystemComponents(system), 96.0);
     }
     window->show();
     QApplication::processEvents();

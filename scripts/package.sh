@@ -26,6 +26,14 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg -x "$deb" "$root"
 bin="$root/usr/bin"
+# The installed programs run with ODBC and registry files of their own, so that trying them out
+# never reads or creates the user's (unixODBC creates ~/.odbc.ini when it finds none).
+mkdir "$root/config"
+: >"$root/config/odbcinst.ini"
+: >"$root/config/odbc.ini"
+: >"$root/config/user-odbc.ini"
+export ODBCSYSINI="$root/config" ODBCINI="$root/config/user-odbc.ini" VIRELO_REGISTRY="" \
+    VIRELO_SQLHOSTS="$root/config/sqlhosts" XDG_CONFIG_HOME="$root/config"
 
 "$bin/virelo-check" --version
 "$bin/virelo-check" service http

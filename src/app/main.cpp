@@ -1,12 +1,9 @@
 #include <QApplication>
 
-#include "complus/LocalConnectionTester.h"
-#include "platform/posix/SystemPlatform.h"
-#include "serverdir/LocalNativeConnector.h"
 #include "ui/AppLook.h"
-#include "ui/FrmVirelo.h"
 #include "ui/HelpWindows.h"
 #include "ui/QtMessageBoxes.h"
+#include "ui/SystemComponents.h"
 
 // The main window is the start-up object: building it runs the start-up sequence, and the program
 // ends when its last window (main, help or About) has been closed.
@@ -21,15 +18,7 @@ int main(int argc, char* argv[]) {
                                         system.processes, boxes,       system.registry};
     const double dpi = virelo::ui::ScreenDpi();
     virelo::ui::HelpWindows sideWindows(dpi);
-    virelo::ui::frmVIRELO::Components components;
-    components.CreateNativeConnector = [&system] {
-        return std::make_unique<virelo::serverdir::LocalNativeConnector>(system.network);
-    };
-    components.CreateConnectionTester = [&system] {
-        return std::make_unique<virelo::complus::LocalConnectionTester>(system.network,
-                                                                        system.registry);
-    };
-    virelo::ui::frmVIRELO window(platform, sideWindows, std::move(components), dpi);
+    virelo::ui::frmVIRELO window(platform, sideWindows, virelo::ui::SystemComponents(system), dpi);
     window.show();
     return QApplication::exec();
 }

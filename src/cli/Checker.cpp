@@ -4,6 +4,7 @@
 
 #include "cli/Classify.h"
 #include "complus/ConnectionString.h"
+#include "general/Secrets.h"
 #include "complus/LocalConnectionTester.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "serverdir/RegAccess.h"
@@ -233,13 +234,7 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
     const auto start = Clock::now();
     CheckResult result;
     result.layer = "connect";
-    result.target = complus::MaskPasswords(connectionString);
-    if (!password.empty()) {
-        for (auto at = result.target.find(password); at != std::string::npos;
-             at = result.target.find(password, at)) {
-            result.target.replace(at, password.size(), complus::kPasswordMask);
-        }
-    }
+    result.target = general::HideSecret(complus::MaskPasswords(connectionString), password);
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(request_.timeout);
     complus::LocalConnectionTester tester(services_.network, services_.registry, seconds);
     bool success = false;

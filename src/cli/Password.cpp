@@ -1,6 +1,7 @@
 #include "cli/Password.h"
 
 #include "complus/ConnectionString.h"
+#include "general/Secrets.h"
 
 namespace virelo::cli {
 
@@ -41,14 +42,7 @@ PasswordResult ObtainPassword(const Request& request, bool needed, platform::Fil
 }
 
 std::string Scrub(const std::string& text, const std::string& password) {
-    std::string scrubbed = complus::MaskPasswords(text);
-    if (password.size() >= 3) {
-        for (auto at = scrubbed.find(password); at != std::string::npos;
-             at = scrubbed.find(password, at)) {
-            scrubbed.replace(at, password.size(), complus::kPasswordMask);
-        }
-    }
-    return scrubbed;
+    return general::HideSecret(complus::MaskPasswords(text), password);
 }
 
 }  // namespace virelo::cli

@@ -20,8 +20,8 @@ struct PasswordResult {
 PasswordResult ObtainPassword(const Request& request, bool needed, platform::Files& files,
                               platform::Terminal& terminal);
 
-// The text with every occurrence of the password replaced by the mask (passwords shorter than
-// three characters are left to the keyword masking, so ordinary words survive).
+// The text with every password keyword's value and every occurrence of the password replaced by
+// the mask (see general::HideSecret for short passwords).
 std::string Scrub(const std::string& text, const std::string& password);
 
 }  // namespace virelo::cli

@@ -3,10 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "general/Secrets.h"
+
 namespace virelo::complus {
 
 // What stands in place of a password in every copy of a connection string that is shown.
-inline constexpr const char* kPasswordMask = "########";
+inline constexpr const char* kPasswordMask = general::kPasswordMask;
 
 // One keyword=value attribute of a connection string, as written (a braced value keeps its
 // braces).

@@ -10,10 +10,6 @@
 namespace virelo::complus {
 namespace {
 
-// Passwords this short are too likely to occur in ordinary words to be cut out of a text by
-// their value; they are masked where they follow a password keyword, like all others.
-constexpr std::size_t kShortestMaskedValue = 4;
-
 std::string Folded(const std::string& text) {
     std::string folded;
     for (const char c : text) {
@@ -43,14 +39,7 @@ std::string Unbraced(const std::string& value) {
 // A text with every password hidden: after password keywords, and wherever the password of the
 // current attempt occurs.
 std::string Hide(const std::string& text, const std::string& password) {
-    std::string hidden = MaskPasswords(text);
-    if (password.size() >= kShortestMaskedValue) {
-        for (auto at = hidden.find(password); at != std::string::npos;
-             at = hidden.find(password, at + 1)) {
-            hidden.replace(at, password.size(), kPasswordMask);
-        }
-    }
-    return hidden;
+    return general::HideSecret(MaskPasswords(text), password);
 }
 
 }  // namespace
@@ -69,7 +58,13 @@ std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
         }
         std::string line(reinterpret_cast<const char*>(message),
                          static_cast<std::size_t>(std::min<int>(length, sizeof message - 1)));
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+        // One record is one line: the driver's own line breaks and tabs become blanks.
+        for (char& c : line) {
+            if (c == '\n' || c == '\r' || c == '\t') {
+                c = ' ';
+            }
+        }
+        while (!line.empty() && line.back() == ' ') {
             line.pop_back();
         }
         text += std::string(text.empty() ? "" : " ") + "[SQLSTATE " +

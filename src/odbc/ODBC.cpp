@@ -1,5 +1,7 @@
 #include "odbc/ODBC.h"
 
+#include "general/Secrets.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -62,19 +64,6 @@ SQLCHAR* Chars(std::string& text) {
 std::string BufferText(const SQLCHAR* buffer, SQLSMALLINT reported) {
     const auto length = static_cast<std::size_t>(std::clamp<SQLSMALLINT>(reported, 0, kMaxText));
     return std::string(reinterpret_cast<const char*>(buffer), length);
-}
-
-// Every occurrence of the secret replaced by as many asterisks, so that a driver message that
-// happens to quote the password does not carry it into the log.
-std::string Masked(std::string text, const std::string& secret) {
-    if (secret.empty()) {
-        return text;
-    }
-    for (auto at = text.find(secret); at != std::string::npos;
-         at = text.find(secret, at + secret.size())) {
-        text.replace(at, secret.size(), secret.size(), '*');
-    }
-    return text;
 }
 
 // What a run has allocated and not released yet. A run that stops at a failed step leaves its
@@ -217,7 +206,7 @@ void ODBC::LogDiagRec(std::uint8_t handleType, SQLHANDLE handle, const std::stri
     general_.WriteLog(logPath, kDiagSource, "Native Error = " + NativeErrorText(nativeError));
     general_.WriteLog(
         logPath, kDiagSource,
-        "Error Message = " + Masked(DiagMessageText(message.data(), textLength), secret));
+        "Error Message = " + general::HideSecret(DiagMessageText(message.data(), textLength), secret));
 }
 
 }  // namespace virelo::odbc

@@ -88,9 +88,14 @@ NativeCode CodeOf(NativeOutcome outcome) {
 }
 
 std::optional<std::uint16_t> PortNumber(const std::string& service) {
-    const std::string text = Trimmed(service);
-    if (text.empty() || text.size() > 5 ||
+    std::string text = Trimmed(service);
+    if (text.empty() ||
         !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+        return std::nullopt;
+    }
+    // Leading zeros do not make a port number longer: 08 and 055889 are ports 8 and 55889.
+    text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
+    if (text.size() > 5) {
         return std::nullopt;
     }
     const int port = std::stoi(text);

@@ -185,9 +185,9 @@ Driver Information Section:
 
 "Driver Version" - Shows the version of the ODBC driver.
 
-"ODBC Version" - Shows the ODBC version of the driver manager.
+"ODBC Version" - Shows the ODBC version that the driver supports.
 
-"Driver ODBC Version" - Shows the ODBC version that the driver supports.
+"Driver ODBC Version" - Shows the ODBC version of the driver manager.
 )HELP";
 
 constexpr const char* kJdbc = R"HELP(JDBC TAB WINDOW HELP

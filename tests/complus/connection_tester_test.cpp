@@ -10,6 +10,7 @@
 #include "serverdir/RegAccess.h"
 #include "support/OdbcConfig.h"
 #include "support/PostgresServer.h"
+#include "support/TcpListener.h"
 
 namespace virelo::complus {
 namespace {
@@ -85,6 +86,14 @@ TEST_F(ConnectionTesterTest, FailuresCarryTheDriverManagersWordsAndOtherProvider
     EXPECT_EQ(tester.ErrorNumber(), LocalConnectionTester::kProviderNotFound);
     EXPECT_NE(tester.ErrorDescription().find("Provider=MSDASQL"), std::string::npos);
     EXPECT_EQ(refused.find("hunter22"), std::string::npos);
+
+    // psqlODBC's message for a refused connection spans lines; each record stays on one line.
+    connect("DRIVER={PostgreSQL ANSI};Servername=127.0.0.1;Port=" +
+                std::to_string(test::TcpListener::ClosedPort()) + ";Database=x",
+            false);
+    EXPECT_NE(tester.ErrorDescription().find("refused"), std::string::npos)
+        << tester.ErrorDescription();
+    EXPECT_EQ(tester.ErrorDescription().find_first_of("\r\n\t"), std::string::npos);
 
     connect(std::string(40000, 'x'), false);
     EXPECT_NE(tester.ErrorDescription().find("32767"), std::string::npos);

@@ -134,7 +134,7 @@ TEST_F(ReceivedArgumentsTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
 // The build tree's jar, or none that can be trusted.
 class PlacedFiles : public platform::posix::PosixFiles {
 public:
-    std::string programDirectory() override { return "/opt/virelo"; }
+    std::string programDirectory() override { return "/opt/virelo/bin"; }
     bool isTrustedFile(const std::string& path) override { return path == trusted; }
     std::string trusted;
 };
@@ -142,7 +142,9 @@ public:
 TEST(ChildClassPathTest, TheProgramsOwnTestClassComesFirst) {
     PlacedFiles files;
     for (const bool installed : {true, false}) {
-        files.trusted = installed ? "/opt/virelo/VireloJDBC.jar" : VIRELO_BUILD_TREE_JAR;
+        // Installed, the jar lies in the data directory beside the program's directory.
+        files.trusted = installed ? "/opt/virelo/bin/../share/virelo/VireloJDBC.jar"
+                                  : VIRELO_BUILD_TREE_JAR;
         {
             test::ScopedEnv unset("CLASSPATH", std::nullopt);
             EXPECT_EQ(ChildClassPath(files), files.trusted);
@@ -155,7 +157,7 @@ TEST(ChildClassPathTest, TheProgramsOwnTestClassComesFirst) {
     test::ScopedEnv user("CLASSPATH", "/x.jar");
     EXPECT_EQ(ChildClassPath(files), "/x.jar");
     test::ScopedEnv empty("CLASSPATH", "");
-    EXPECT_EQ(ChildClassPath(files), "/opt/virelo");
+    EXPECT_EQ(ChildClassPath(files), "/opt/virelo/bin");
 }
 
 TEST(ChildClassPathTest, OnlyFilesNobodyElseMayChangeAreTrusted) {

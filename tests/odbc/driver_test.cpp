@@ -146,13 +146,13 @@ TEST_F(TestDriverTest, WrongPasswordIsReportedWithoutThePassword) {
     EXPECT_EQ(logLines(), ConnectFailure("28000", " 0",
                                          "[unixODBC][Virelo test driver]login refused for carol"));
 
-    // A driver that quotes the password it was given: the log shows asterisks instead.
+    // A driver that quotes the password it was given: the log shows the mask instead.
     std::filesystem::remove(logPath);
     info = connect("quoting", "carol", "s3cr=t;{x}");
     EXPECT_EQ(info.Status, SQL_ERROR);
     EXPECT_EQ(logLines(),
               ConnectFailure("28000", " 0",
-                             "[unixODBC][Virelo test driver]login refused: the password ********** "
+                             "[unixODBC][Virelo test driver]login refused: the password ######## "
                              "is wrong"));
     EXPECT_EQ(logText().find("s3cr=t;{x}"), std::string::npos);
 }

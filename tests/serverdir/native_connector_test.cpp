@@ -40,6 +40,8 @@ TEST_F(NativeConnectorTest, AListeningServerIsReachedOnEveryProtocolSpellingOfTc
     EXPECT_EQ(connector.Detail(), "127.0.0.1 port " + port);
     EXPECT_EQ(ping("srv1", " localhost ", " " + port + " ", "kasoctcp").first, 0)
         << "blanks around host and service are not part of them";
+    EXPECT_EQ(ping("srv1", "localhost", "000" + port, "kasoctcp").first, 0)
+        << "leading zeros do not make a port number too long";
 }
 
 TEST_F(NativeConnectorTest, EveryAddressIsTriedInTurnIPv6Included) {
