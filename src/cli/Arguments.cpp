@@ -76,6 +76,11 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
             request.action = Request::Action::Version;
             return parsed;
         }
+        const bool flag = argument == "-q" || argument == "--quiet" || argument == "--json" ||
+                          argument == "--by-address" || argument == "--udp";
+        if (flag && attached) {
+            return fail(argument + " takes no value");
+        }
         if (argument == "-q" || argument == "--quiet") {
             request.quiet = true;
         } else if (argument == "--json") {
@@ -97,7 +102,7 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
         } else if (argument == "--host" || argument == "--service" || argument == "--protocol" ||
                    argument == "--user" || argument == "--dsn" || argument == "--password-file") {
             const auto text = value();
-            if (!text) {
+            if (!text || text->empty()) {
                 return fail(argument + " needs a value");
             }
             std::optional<std::string>& slot = argument == "--host"       ? request.host
@@ -139,6 +144,9 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
         if (std::find(allowed.begin(), allowed.end(), option) == allowed.end()) {
             return fail(option + " does not apply to " + request.command);
         }
+    }
+    if (request.command == "diagnose" && request.user && !request.dsn) {
+        return fail("--user applies to the ODBC login of diagnose, which --dsn asks for");
     }
     for (const std::string& operand : request.operands) {
         if (operand.empty()) {

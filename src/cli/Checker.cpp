@@ -4,8 +4,8 @@
 
 #include "cli/Classify.h"
 #include "complus/ConnectionString.h"
-#include "general/Secrets.h"
 #include "complus/LocalConnectionTester.h"
+#include "general/Secrets.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "serverdir/RegAccess.h"
 #include "tcpip/EchoReply.h"
@@ -100,11 +100,7 @@ Checker::~Checker() {
 }
 
 std::string Checker::NewLog() {
-    try {
-        return general_.GetLogPath();
-    } catch (const Error&) {
-        return "";
-    }
+    return general_.GetLogPath();
 }
 
 std::vector<std::string> Checker::TakeLog(const std::string& path) {
@@ -166,6 +162,13 @@ std::vector<CheckResult> Checker::Host(const std::string& target, bool byAddress
         echo.elapsedMs = MsSince(start);
         echo.log = Lines(tcpip::EchoReport(address, status, reply, services_.clock.timeOfDay()));
         for (std::string& line : TakeLog(log)) {
+            // No echo request could be sent at all (no permission to open an ICMP socket): that
+            // says nothing about the host, so it is no echo failure, and the reason is told.
+            const auto unsent = line.find("No echo request sent to ");
+            if (unsent != std::string::npos) {
+                echo.exitCode = exitcode::kOther;
+                echo.message = "not tested: " + line.substr(unsent);
+            }
             echo.log.push_back(std::move(line));
         }
         results.push_back(echo);
@@ -284,21 +287,29 @@ std::vector<CheckResult> Checker::Diagnose(const std::string& server, const std:
     echo.layer = "echo";
     echo.target = host;
     int answered = 0;
+    int unsent = 0;
     for (std::size_t i = 1; i < hostChecks.size(); ++i) {
         const CheckResult& one = hostChecks[i];
         answered += one.ok ? 1 : 0;
+        unsent += !one.ok && one.exitCode == exitcode::kOther ? 1 : 0;
         if (!one.ok && echo.code == 0) {
             echo.code = one.code;
         }
         echo.elapsedMs += one.elapsedMs;
         echo.log.insert(echo.log.end(), one.log.begin(), one.log.end());
     }
+    const int addresses = static_cast<int>(hostChecks.size()) - 1;
     echo.ok = answered > 0;
     echo.exitCode = echo.ok ? exitcode::kOk : exitcode::kEcho;
-    echo.message = std::to_string(answered) + " of " + std::to_string(hostChecks.size() - 1) +
+    echo.message = std::to_string(answered) + " of " + std::to_string(addresses) +
                    " address(es) answered the echo request";
+    if (!echo.ok && unsent == addresses) {
+        // Not one echo request could be sent: the layer is not tested, and the walk goes on.
+        echo.skipped = true;
+        echo.message = hostChecks[1].message;
+    }
     results.push_back(echo);
-    if (!echo.ok) {
+    if (!echo.ok && !echo.skipped) {
         return results;
     }
     if (!serverdir::PortNumber(service)) {

@@ -27,7 +27,8 @@ struct Services {
 };
 
 // Runs the checks of virelo-check with the modules the window uses. Each check writes its
-// diagnostic log into a log file of its own, reads it back into its result and deletes it.
+// diagnostic log into a log file of its own, reads it back into its result and deletes it. A
+// check raises a virelo::Error when it cannot run at all (no log file can be chosen, say).
 class Checker {
 public:
     Checker(Services services, const Request& request);
@@ -53,7 +54,8 @@ public:
     std::vector<CheckResult> Diagnose(const std::string& server, const std::string& password);
 
 private:
-    // A fresh log file; empty when none can be chosen (the check then has no log lines).
+    // A fresh log file, reserved; raises the Error of GetLogPath (which names the directory) when
+    // none can be chosen.
     std::string NewLog();
     // The lines of a log file, which is then deleted.
     std::vector<std::string> TakeLog(const std::string& path);

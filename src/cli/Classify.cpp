@@ -19,20 +19,25 @@ bool Mentions(const std::string& text, const std::string& word) {
 
 int ExitCodeForSqlState(const std::string& state, const std::string& message) {
     const std::string kind = state.substr(0, 2);
-    if (kind == "28" || Mentions(message, "password") || Mentions(message, "authentication")) {
+    // The driver manager could not load the driver, or refused the request itself.
+    if (kind == "IM" || state == "S1090" || state == "HY090" ||
+        (state == "01000" && Mentions(message, "can't open lib"))) {
+        return exitcode::kDriver;
+    }
+    // The server answered and refused the session: the password, the user or the database.
+    if (kind == "28" || kind == "3D" || Mentions(message, "fatal:") ||
+        Mentions(message, "authentication") || Mentions(message, "login failed") ||
+        Mentions(message, "access denied") || Mentions(message, "password")) {
         return exitcode::kLogin;
     }
     if (kind == "08" || state == "HYT00" || state == "HYT01") {
         return exitcode::kListener;
     }
-    if (kind == "IM") {
-        return exitcode::kDriver;
-    }
     return exitcode::kOther;
 }
 
 std::string FirstSqlState(const std::string& text) {
-    for (const std::string marker : {"[SQLSTATE ", "SQLState = "}) {
+    for (const std::string marker : {"[SQLSTATE ", "SQLState = ", "SQLSTATE "}) {
         const auto at = text.find(marker);
         if (at != std::string::npos && at + marker.size() + 5 <= text.size()) {
             return text.substr(at + marker.size(), 5);

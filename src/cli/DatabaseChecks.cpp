@@ -2,6 +2,7 @@
 // the JDBC ping through the Java test class.
 #include <algorithm>
 #include <chrono>
+#include <initializer_list>
 
 #include "cli/Checker.h"
 #include "cli/Classify.h"
@@ -18,20 +19,29 @@ std::int64_t MsSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-bool HasLine(const std::vector<std::string>& lines, const std::string& text) {
-    for (const std::string& line : lines) {
-        const auto at = line.find(" : ");
-        if ((at == std::string::npos ? line : line.substr(at + 3)) == text) {
-            return true;
-        }
-    }
-    return false;
+// A log line without its time of day.
+std::string Message(const std::string& line) {
+    const auto at = line.find(" : ");
+    return at == std::string::npos ? line : line.substr(at + 3);
 }
 
-std::string Joined(const std::vector<std::string>& lines) {
+bool HasLine(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&text](const std::string& line) { return Message(line) == text; });
+}
+
+// The lines that start with one of the prefixes, without their times of day, joined by blanks.
+std::string LinesStartingWith(const std::vector<std::string>& lines,
+                              std::initializer_list<const char*> prefixes) {
     std::string text;
     for (const std::string& line : lines) {
-        text += line + "\n";
+        const std::string message = Message(line);
+        for (const char* prefix : prefixes) {
+            if (message.rfind(prefix, 0) == 0) {
+                text += (text.empty() ? "" : " ") + message;
+                break;
+            }
+        }
     }
     return text;
 }
@@ -47,29 +57,25 @@ CheckResult Checker::Odbc(const std::string& dataSource, const std::string& pass
     odbc::SystemDriverManager driverManager;
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(request_.timeout);
     odbc::ODBC module(general_, driverManager, static_cast<SQLUINTEGER>(seconds.count()));
-    try {
-        const odbc::ODBCInfo info =
-            module.ODBCConnect(dataSource, request_.user.value_or(""), password, log);
-        result.ok = info.Status == 0;
-        result.code = info.Status;
-        result.log = TakeLog(log);
-        if (result.ok) {
-            result.exitCode = exitcode::kOk;
-            result.message = "connected to " + info.DBMSName + " " + info.DBMSVersion +
-                             " through " + info.DriverName + " " + info.DriverVersion;
-        } else {
-            const std::string text = Joined(result.log);
-            result.state = FirstSqlState(text);
-            result.exitCode = ExitCodeForSqlState(result.state, text);
-            result.message = "the ODBC sequence failed (return code " +
-                             std::to_string(info.Status) + ", SQLSTATE " + result.state + ")";
-        }
-    } catch (const Error& error) {
-        result.log = TakeLog(log);
-        result.message = "the log could not be written: " + error.description();
-        result.exitCode = exitcode::kOther;
-    }
+    const odbc::ODBCInfo info =
+        module.ODBCConnect(dataSource, request_.user.value_or(""), password, log);
+    result.ok = info.Status == 0;
+    result.code = info.Status;
+    result.log = TakeLog(log);
     result.elapsedMs = MsSince(start);
+    if (result.ok) {
+        result.exitCode = exitcode::kOk;
+        result.message = "connected to " + info.DBMSName + " " + info.DBMSVersion + " through " +
+                         info.DriverName + " " + info.DriverVersion;
+        return result;
+    }
+    // The driver's own words: the diagnostic record's message.
+    const std::string words = LinesStartingWith(result.log, {"Error Message = "});
+    result.state = FirstSqlState(LinesStartingWith(result.log, {"SQLState = "}));
+    result.exitCode = ExitCodeForSqlState(result.state, words);
+    result.message = "the ODBC sequence failed (return code " + std::to_string(info.Status) +
+                     (result.state.empty() ? "" : ", SQLSTATE " + result.state) + ")" +
+                     (words.empty() ? "" : ": " + words.substr(16));
     return result;
 }
 
@@ -80,10 +86,6 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
     result.layer = "jdbc";
     result.target = url;
     const std::string log = NewLog();
-    if (log.empty()) {
-        result.message = "no log file could be reserved for the test class";
-        return result;
-    }
     // Unlike the window, every argument is quoted so that blanks and quotes survive, and the
     // password goes through the environment, which other users cannot read, instead of the
     // command line, which they can.
@@ -100,7 +102,7 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
         {"VIRELO_JDBC_PASSWORD", password},
         {"VIRELO_JDBC_WATCHDOG", std::to_string(std::clamp<std::int64_t>(seconds, 1, 30))},
     };
-    if (general_.RunAndWait(commandLine, environment) != 1) {
+    if (general_.RunAndWait(commandLine, environment, platform::ChildOutput::Discard) != 1) {
         result.code = general_.LastDllError();
         result.message = "java could not be started (system error " + std::to_string(result.code) +
                          "): is it on PATH?";
@@ -116,22 +118,22 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
         result.message = "connected";
         return result;
     }
-    const std::string text = Joined(result.log);
-    const auto marker = text.find("SQLSTATE ");
-    result.state = marker == std::string::npos ? "" : text.substr(marker + 9, 5);
-    if (text.find("ClassNotFoundException") != std::string::npos ||
-        text.find("could not be loaded") != std::string::npos ||
-        text.find("No suitable driver") != std::string::npos) {
+    // The driver's own words: the exceptions the test class reported, never its other lines
+    // (which name the password, for one, as given or not).
+    const std::string words = LinesStartingWith(
+        result.log, {"SQLException: ", "  caused by ",
+                     "Connection failed: ", "ClassNotFoundException: ", "The driver class ",
+                     "No answer after ", "No driver class"});
+    result.state = FirstSqlState(words);
+    result.message = words.empty() ? "the test class reported no outcome" : words;
+    if (words.rfind("ClassNotFoundException", 0) == 0 || words.rfind("The driver class", 0) == 0 ||
+        words.rfind("No driver class", 0) == 0 ||
+        words.find("No suitable driver") != std::string::npos) {
         result.exitCode = exitcode::kDriver;
-        result.message = "the JDBC driver could not be used";
-    } else if (text.find("No answer after") != std::string::npos) {
+    } else if (words.rfind("No answer after", 0) == 0) {
         result.exitCode = exitcode::kListener;
-        result.message = "no answer in time";
     } else {
-        result.exitCode = ExitCodeForSqlState(result.state, text);
-        result.message =
-            "the connection failed" +
-            (result.state.empty() ? std::string() : " (SQLSTATE " + result.state + ")");
+        result.exitCode = ExitCodeForSqlState(result.state, words);
     }
     return result;
 }

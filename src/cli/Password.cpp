@@ -2,6 +2,7 @@
 
 #include "complus/ConnectionString.h"
 #include "general/Secrets.h"
+#include "jdbc/JdbcUrl.h"
 
 namespace virelo::cli {
 
@@ -42,7 +43,7 @@ PasswordResult ObtainPassword(const Request& request, bool needed, platform::Fil
 }
 
 std::string Scrub(const std::string& text, const std::string& password) {
-    return general::HideSecret(complus::MaskPasswords(text), password);
+    return general::HideSecret(jdbc::MaskUrlPasswords(complus::MaskPasswords(text)), password);
 }
 
 }  // namespace virelo::cli

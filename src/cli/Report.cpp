@@ -30,6 +30,7 @@ void PrintJson(std::ostream& out, const Request& request, const std::vector<Chec
                           {"state", result.state},
                           {"message", result.message},
                           {"elapsed_ms", result.elapsedMs},
+                          {"skipped", result.skipped},
                           {"exit_code", result.ok ? 0 : result.exitCode},
                           {"log", result.log}});
     }

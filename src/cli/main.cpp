@@ -25,8 +25,8 @@ bool NeedsPassword(const Request& request) {
     return request.user.has_value() && (request.command != "diagnose" || request.dsn.has_value());
 }
 
-std::vector<CheckResult> Run(Checker& checker, const Request& request,
-                             const std::string& password) {
+std::vector<CheckResult> RunChecks(Checker& checker, const Request& request,
+                                   const std::string& password) {
     const std::string& first = request.operands[0];
     if (request.command == "host") {
         return checker.Host(first, request.byAddress);
@@ -38,10 +38,16 @@ std::vector<CheckResult> Run(Checker& checker, const Request& request,
         return {checker.Native(first, request.host, request.service, request.protocol)};
     }
     if (request.command == "connect") {
+        // The password goes in braces, so that ; = and } in it stay part of it.
+        std::string braced = "{";
+        for (const char c : password) {
+            braced += c == '}' ? std::string("}}") : std::string(1, c);
+        }
+        braced += "}";
         std::string text = first;
         for (auto at = text.find("{PASSWORD}"); at != std::string::npos;
-             at = text.find("{PASSWORD}", at + password.size())) {
-            text.replace(at, 10, password);
+             at = text.find("{PASSWORD}", at + braced.size())) {
+            text.replace(at, 10, braced);
         }
         return {checker.Connect(text, password)};
     }
@@ -52,6 +58,20 @@ std::vector<CheckResult> Run(Checker& checker, const Request& request,
         return {checker.Jdbc(first, request.operands[1], password)};
     }
     return checker.Diagnose(first, password);
+}
+
+// The checks of the request; a check that cannot run at all is reported as a failure of its own.
+std::vector<CheckResult> Run(Checker& checker, const Request& request,
+                             const std::string& password) {
+    try {
+        return RunChecks(checker, request, password);
+    } catch (const Error& error) {
+        CheckResult failed;
+        failed.layer = request.command;
+        failed.target = request.operands[0];
+        failed.message = "the check could not run: " + error.description();
+        return {failed};
+    }
 }
 
 void ScrubAll(std::vector<CheckResult>& results, const std::string& password) {
@@ -94,7 +114,11 @@ int Main(const std::vector<std::string>& arguments) {
 
     if (!(request.quiet && exitCode == exitcode::kOk)) {
         if (request.json) {
-            PrintJson(std::cout, request, results);
+            Request shown = request;
+            for (std::string& operand : shown.operands) {
+                operand = Scrub(operand, password.password);
+            }
+            PrintJson(std::cout, shown, results);
         } else if (request.quiet) {
             for (const CheckResult& result : results) {
                 if (!result.ok) {

@@ -109,8 +109,9 @@ void General::DeleteLogFile(const std::string& path) {
 }
 
 std::int32_t General::RunAndWait(const std::string& commandLine,
-                                 const platform::Environment& changes) {
-    lastDllError_ = processes_.runAndWait(commandLine, changes);
+                                 const platform::Environment& changes,
+                                 platform::ChildOutput output) {
+    lastDllError_ = processes_.runAndWait(commandLine, changes, output);
     return lastDllError_ == 0 ? 1 : 0;
 }
 

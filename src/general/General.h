@@ -44,9 +44,10 @@ public:
 
     // Starts the command line as a new process and waits until it has ended: 1 when it was
     // started, 0 when not, with the system error then in LastDllError(). The child inherits the
-    // environment, with `changes` set on top.
+    // environment, with `changes` set on top, and writes its standard output where `output` says.
     std::int32_t RunAndWait(const std::string& commandLine,
-                            const platform::Environment& changes = {});
+                            const platform::Environment& changes = {},
+                            platform::ChildOutput output = platform::ChildOutput::Inherit);
     std::int32_t LastDllError() const { return lastDllError_; }
 
 private:

@@ -1,6 +1,9 @@
 #include "jdbc/JdbcUrl.h"
 
 #include <algorithm>
+#include <regex>
+
+#include "general/Secrets.h"
 
 namespace virelo::jdbc {
 
@@ -49,6 +52,16 @@ std::string BuildJDBCURL(const UrlFields& fields) {
         url += ":" + parameters;
     }
     return url;
+}
+
+std::string MaskUrlPasswords(const std::string& text) {
+    static const std::regex kKeyword(R"(((?:password|pwd)\s*=\s*)[^;&]*)", std::regex::icase);
+    static const std::regex kUserInfo(R"((//[^/:@;?\s]*:)[^@/\s]*@)");
+    static const std::regex kSlashed(R"((:[^:/@;\s]+/)[^@/;\s]+@)");
+    const std::string mask = std::string("$1") + general::kPasswordMask;
+    std::string masked = std::regex_replace(text, kKeyword, mask);
+    masked = std::regex_replace(masked, kUserInfo, mask + "@");
+    return std::regex_replace(masked, kSlashed, mask + "@");
 }
 
 }  // namespace virelo::jdbc

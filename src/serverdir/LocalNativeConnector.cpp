@@ -190,6 +190,9 @@ NativeOutcome LocalNativeConnector::Check(const std::string& server, const std::
         }
         detail_ += (detail_.empty() ? "" : "; ") + where + ": " + result.reason;
     }
+    if (worst == NativeOutcome::ListenerTimedOut) {
+        detail_ += " (" + std::to_string(timeLimit_.count()) + " ms for all addresses)";
+    }
     return worst;
 }
 

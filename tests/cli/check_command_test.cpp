@@ -302,6 +302,13 @@ TEST_F(CheckCommandTest, OdbcAndJdbcLoginsWithThePasswordOutOfSight) {
     EXPECT_EQ(result.out.find("wrong-pw-7"), std::string::npos);
     EXPECT_EQ(run({"odbc", "Pg", "--user", "tester"}, {{"VIRELO_PASSWORD", "right-pw"}}).exitCode,
               0);
+    temp.write("odbc.ini",
+               "[PgNoDb]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/"
+               "psqlodbca.so\nServername=127.0.0.1\nPort=" +
+                   port + "\nDatabase=nosuchdb\n");
+    EXPECT_EQ(
+        run({"odbc", "PgNoDb", "--user", "tester"}, {{"VIRELO_PASSWORD", "right-pw"}}).exitCode, 15)
+        << "the server answered and refused the session";
     const Env pgjdbc = {{"VIRELO_PASSWORD", "wrong-pw-7"},
                         {"CLASSPATH", "/usr/share/java/postgresql.jar"}};
     result =
@@ -311,6 +318,79 @@ TEST_F(CheckCommandTest, OdbcAndJdbcLoginsWithThePasswordOutOfSight) {
     EXPECT_EQ(result.exitCode, 15) << result.out;
     EXPECT_EQ(document(result)["checks"][0]["state"], "28P01");
     EXPECT_EQ(result.out.find("wrong-pw-7"), std::string::npos);
+}
+
+TEST_F(CheckCommandTest, NoPasswordShowsAndEachFailureHasItsLayersCode) {
+    // A password with ; } and = goes in braces and shows nowhere, whole or in part.
+    const std::string typed = std::string("DRIVER=") + kSqliteDriver +
+                              ";Database=" + temp.file("t.db") + ";PWD={PASSWORD}";
+    auto result = run({"connect", typed, "--json"}, {{"VIRELO_PASSWORD", "p;a}ss=w"}});
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    EXPECT_EQ(result.out.find("a}ss"), std::string::npos) << result.out;
+    // Passwords typed into the argument itself are masked in every place it is shown.
+    result = run({"connect", "DSN=NoSuch;PWD=Zq7plainZ", "--json"});
+    EXPECT_EQ(result.out.find("Zq7plainZ"), std::string::npos) << result.out;
+    const Env h2 = {{"CLASSPATH", "/usr/share/java/h2.jar"}};
+    result =
+        run({"jdbc", "org.h2.Driver", "jdbc:h2:mem:t?user=a&password=Zq7plainZ", "--json"}, h2);
+    EXPECT_EQ(result.out.find("Zq7plainZ"), std::string::npos) << result.out;
+    // What the driver prints goes nowhere near the report.
+    result = run({"jdbc", "org.h2.Driver", "jdbc:h2:mem:t;TRACE_LEVEL_SYSTEM_OUT=3", "--user", "sa",
+                  "--json"},
+                 h2);
+    EXPECT_EQ(document(result)["exit_code"], 0);
+    // A refused connection is the listener's failure, whatever the report says about a password.
+    result = run(
+        {"jdbc", "org.postgresql.Driver",
+         "jdbc:postgresql://127.0.0.1:" + std::to_string(test::TcpListener::ClosedPort()) + "/x",
+         "--user", "u"},
+        {{"CLASSPATH", "/usr/share/java/postgresql.jar"}, {"VIRELO_PASSWORD", "pw-1234"}});
+    EXPECT_EQ(result.exitCode, 13) << result.out;
+    temp.write("odbc.ini", "[NoDriver]\nDriver=/nonexistent/libfoo.so\n");
+    EXPECT_EQ(run({"odbc", "NoDriver"}).exitCode, 14);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"service", "http", "--json=0"},
+          {"service", "http", "--udp=no"},
+          {"diagnose", "srv", "--user", "u"},
+          {"diagnose", "srv", "--dsn", ""}}) {
+        EXPECT_EQ(run(args).exitCode, 64) << testing::PrintToString(args);
+    }
+    result = run({"service", "http"}, {{"TEMP", "/nonexistent/dir"}});
+    EXPECT_EQ(result.exitCode, 16);
+    EXPECT_NE(result.out.find("/nonexistent/dir"), std::string::npos) << result.out;
+}
+
+TEST_F(CheckCommandTest, AnEchoThatMayNotBeSentIsNoEchoFailure) {
+    test::TcpListener listener;
+    test::TempDir shared;  // another user's files: the log directory and the server directory
+    chmod(shared.path().c_str(), 01777);
+    shared.write("sqlhosts", "srv_up kasoctcp localhost " + std::to_string(listener.port) + "\n");
+    chmod(shared.file("sqlhosts").c_str(), 0644);
+    const std::vector<std::string> asNobody = {"setpriv", "--reuid=nobody", "--regid=nogroup",
+                                               "--clear-groups", VIRELO_CHECK_BINARY};
+    auto args = asNobody;
+    args.insert(args.end(), {"host", "localhost", "--json"});
+    Env env = {{"TEMP", shared.path()},
+               {"VIRELO_REGISTRY", ""},
+               {"VIRELO_SQLHOSTS", shared.file("sqlhosts")},
+               {"NSS_WRAPPER_HOSTS", VIRELO_TEST_HOSTS_FILE},
+               {"LD_PRELOAD", VIRELO_NSS_WRAPPER_LIBRARY},
+               {"NSS_WRAPPER_DISABLE_DEEPBIND", "1"},
+               {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0"}};
+    auto result = test::RunChild(args, env);
+    if (!json::accept(result.out) || document(result)["exit_code"] == 0) {
+        GTEST_SKIP() << "another user may send echo requests here: " << result.out << result.err;
+    }
+    EXPECT_EQ(result.exitCode, 16);
+    EXPECT_NE(document(result)["checks"][1]["message"].get<std::string>().find("not tested"),
+              std::string::npos);
+    args = asNobody;
+    args.insert(args.end(), {"diagnose", "srv_up", "--json"});
+    result = test::RunChild(args, env);
+    EXPECT_EQ(result.exitCode, 0) << result.out;
+    const json doc = document(result);
+    EXPECT_EQ(doc["checks"][1]["skipped"], true);
+    EXPECT_EQ(doc["checks"].back()["layer"], "listener");
 }
 
 TEST_F(CheckCommandTest, TheProgramDoesNotUseQt) {

@@ -161,8 +161,7 @@ ConnectResult PosixNetwork::connectTcp(const Endpoint& endpoint, std::uint16_t p
         return ConnectFailure(errno);
     }
     if (ready == 0) {
-        return {ConnectStatus::TimedOut,
-                "no answer within " + std::to_string(timeout.count()) + " ms"};
+        return {ConnectStatus::TimedOut, "no answer in the time allowed"};
     }
     int error = 0;
     socklen_t size = sizeof error;

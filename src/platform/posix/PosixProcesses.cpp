@@ -1,7 +1,9 @@
 #include "platform/posix/PosixProcesses.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -48,8 +50,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
-std::int32_t PosixProcesses::runAndWait(const std::string& commandLine,
-                                        const Environment& changes) {
+std::int32_t PosixProcesses::runAndWait(const std::string& commandLine, const Environment& changes,
+                                        ChildOutput output) {
     std::vector<std::string> args = SplitCommandLine(commandLine);
     if (args.empty() || args.front().empty()) {
         return ENOENT;
@@ -58,8 +60,14 @@ std::int32_t PosixProcesses::runAndWait(const std::string& commandLine,
     std::vector<std::string> environment = ChildEnvironment(changes);
     std::vector<char*> envp = Pointers(environment);
 
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (output == ChildOutput::Discard) {
+        ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = 0;
-    const int rc = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data());
+    const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    ::posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         return rc;
     }

@@ -9,7 +9,8 @@ namespace virelo::platform::posix {
 class PosixProcesses : public Processes {
 public:
     using Processes::runAndWait;
-    std::int32_t runAndWait(const std::string& commandLine, const Environment& changes) override;
+    std::int32_t runAndWait(const std::string& commandLine, const Environment& changes,
+                            ChildOutput output) override;
 };
 
 }  // namespace virelo::platform::posix
