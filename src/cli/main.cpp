@@ -100,8 +100,14 @@ int Main(const std::vector<std::string>& arguments) {
     }
 
     platform::SystemServices system;
+    // Only the checks that log in read a password: a host, service or native check never looks
+    // at VIRELO_PASSWORD, so a monitoring job's environment cannot make them fail.
+    const bool logsIn = request.command != "host" && request.command != "service" &&
+                        request.command != "native" &&
+                        (request.command != "diagnose" || request.dsn.has_value());
     const PasswordResult password =
-        ObtainPassword(request, NeedsPassword(request), system.files, terminal);
+        logsIn ? ObtainPassword(request, NeedsPassword(request), system.files, terminal)
+               : PasswordResult{};
     if (!password.error.empty()) {
         return Usage(password.error);
     }

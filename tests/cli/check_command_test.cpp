@@ -99,6 +99,8 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsOnStandardError) {
         64);
     EXPECT_EQ(run({"connect", "DSN=x;PWD={PASSWORD}"}, {{"VIRELO_PASSWORD", ""}}).exitCode, 64);
 
+    EXPECT_EQ(run({"service", "http"}, {{"VIRELO_PASSWORD", ""}}).exitCode, 0)
+        << "a check that logs in nowhere never reads the password";
     const auto help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("Exit codes:"), std::string::npos);
