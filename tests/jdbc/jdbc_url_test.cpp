@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "general/General.h"
 #include "jdbc/JdbcLaunch.h"
 #include "jdbc/JdbcUrl.h"
@@ -131,31 +133,41 @@ TEST_F(ReceivedArgumentsTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
         "[VireloJDBC][d][u][/tq/virelo.log sa pw] plain=2 log=/t\"q/virelo.log id=1:2 cp=/cp");
 }
 
-// The build tree's jar, or none that can be trusted.
+// The program installed in /opt/virelo/bin, whose jar lies in the data directory beside it, or
+// run from the build tree, or with no jar that can be trusted.
 class PlacedFiles : public platform::posix::PosixFiles {
 public:
-    std::string programDirectory() override { return "/opt/virelo"; }
-    bool isTrustedFile(const std::string& path) override { return path == trusted; }
+    std::string programDirectory() override { return "/opt/virelo/bin"; }
+    bool isTrustedFile(const std::string& path) override {
+        const bool trust = installed ? path.rfind("/opt/virelo/bin/", 0) == 0
+                                     : buildTree && path == VIRELO_BUILD_TREE_JAR;
+        trusted = trust ? path : trusted;
+        return trust;
+    }
+    bool installed = true;
+    bool buildTree = true;
     std::string trusted;
 };
 
 TEST(ChildClassPathTest, TheProgramsOwnTestClassComesFirst) {
     PlacedFiles files;
     for (const bool installed : {true, false}) {
-        files.trusted = installed ? "/opt/virelo/VireloJDBC.jar" : VIRELO_BUILD_TREE_JAR;
+        files.installed = installed;
         {
             test::ScopedEnv unset("CLASSPATH", std::nullopt);
             EXPECT_EQ(ChildClassPath(files), files.trusted);
         }
         test::ScopedEnv user("CLASSPATH", "/usr/share/java/h2.jar");
         EXPECT_EQ(ChildClassPath(files), files.trusted + ":/usr/share/java/h2.jar");
+        EXPECT_EQ(std::filesystem::path(files.trusted).lexically_normal(),
+                  installed ? "/opt/virelo/share/virelo/VireloJDBC.jar" : VIRELO_BUILD_TREE_JAR);
     }
     // Without a trusted jar the user's path stays, and an empty one never means "here".
-    files.trusted.clear();
+    files.installed = files.buildTree = false;
     test::ScopedEnv user("CLASSPATH", "/x.jar");
     EXPECT_EQ(ChildClassPath(files), "/x.jar");
     test::ScopedEnv empty("CLASSPATH", "");
-    EXPECT_EQ(ChildClassPath(files), "/opt/virelo");
+    EXPECT_EQ(ChildClassPath(files), "/opt/virelo/bin");
 }
 
 TEST(ChildClassPathTest, OnlyFilesNobodyElseMayChangeAreTrusted) {
