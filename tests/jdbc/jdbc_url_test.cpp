@@ -38,14 +38,14 @@ TEST(BuildJdbcUrlTest, JoinsTheFieldsAsDescribed) {
     }
 }
 
-TEST(ParameterListTest, SplitsAtTheFirstEqualsSign) {
-    EXPECT_EQ(SplitParameter("TRACE="), std::make_pair(std::string("TRACE"), std::string()));
-    EXPECT_EQ(SplitParameter("A=b=c"), std::make_pair(std::string("A"), std::string("b=c")));
-    EXPECT_EQ(SplitParameter("=v"), std::make_pair(std::string(), std::string("v")));
-    EXPECT_EQ(SplitParameter("no equals"), std::make_pair(std::string(), std::string()));
-}
-
+// A parameter splits at its first equals sign; setting one replaces only the exact name and puts
+// it on top, so the last parameter set comes first in the URL.
 TEST(ParameterListTest, SetReplacesOnlyTheExactNameAndPutsItOnTop) {
+    const std::tuple<const char*, const char*, const char*> splits[] = {
+        {"TRACE=", "TRACE", ""}, {"A=b=c", "A", "b=c"}, {"=v", "", "v"}, {"no equals", "", ""}};
+    for (const auto& [item, name, value] : splits) {
+        EXPECT_EQ(SplitParameter(item), std::make_pair(std::string(name), std::string(value)));
+    }
     Items items = kInitial;
     SetParameter(items, "TRACEFILE", "/tmp/t");
     SetParameter(items, "TRACE", "1");
@@ -62,8 +62,6 @@ TEST(ParameterListTest, SetReplacesOnlyTheExactNameAndPutsItOnTop) {
     SetParameter(items, "trace", "x");
     EXPECT_EQ(items.front(), "trace=x") << "names compare case-sensitively";
     EXPECT_EQ(items.size(), kInitial.size() + 1);
-
-    // The last parameter set comes first in the URL.
     UrlFields fields{"p", "", "", "", {}};
     SetParameter(fields.parameters, "A", "1");
     SetParameter(fields.parameters, "B", "2");
