@@ -75,33 +75,26 @@ inline Strings ConnectFailure(const std::string& state, const std::string& nativ
             "Error Message = " + message};
 }
 
-// The sixteen lines of a run in which every step succeeded.
-inline const Strings kSuccessLines = {
-    "SQLAllocEnv Successful",
-    " SQLAllocConnect Successful",
-    "SQLConnect Successful",
-    "SQLGetInfo for SQL_DATA_SOURCE_NAME Successful",
-    "SQLGetInfo for SQL_USER_NAME Successful",
-    "SQLGetInfo for SQL_DATABASE_NAME Successful",
-    "SQLGetInfo for SQL_DBMS_VER Successful",
-    "SQLGetInfo for SQL_DRIVER_NAME Successful",
-    "SQLGetInfo for SQL_DRIVER_VER Successful",
-    "SQLGetInfo for SQL_DRIVER_ODBC_VER Successful",
-    "SQLGetInfo for SQL_ODBC_VER Successful",
-    "SQLGetInfo for SQL_DBMS_NAME Successful",
-    "SQLDisconnect was Successful",
-    "SQLFreeConnect Successful\\n",
-    "SQLFreeEnv Successful",
-    "ODBC connection closed.",
-};
-
-// The calls of a run through the driver manager, from the start to and including SQLConnect.
-inline const Strings kUpToConnect = {"AllocEnv", "AllocConnect", "SetLoginTimeout 15", "Connect"};
-
 // `head` followed by `tail`.
 inline Strings Joined(Strings head, const Strings& tail) {
     head.insert(head.end(), tail.begin(), tail.end());
     return head;
 }
+
+// The sixteen lines of a run in which every step succeeded.
+inline const Strings kSuccessLines = [] {
+    Strings lines = {"SQLAllocEnv Successful", " SQLAllocConnect Successful",
+                     "SQLConnect Successful"};
+    for (const char* type :
+         {"DATA_SOURCE_NAME", "USER_NAME", "DATABASE_NAME", "DBMS_VER", "DRIVER_NAME", "DRIVER_VER",
+          "DRIVER_ODBC_VER", "ODBC_VER", "DBMS_NAME"}) {
+        lines.push_back(std::string("SQLGetInfo for SQL_") + type + " Successful");
+    }
+    return Joined(lines, {"SQLDisconnect was Successful", "SQLFreeConnect Successful\\n",
+                          "SQLFreeEnv Successful", "ODBC connection closed."});
+}();
+
+// The calls of a run through the driver manager, from the start to and including SQLConnect.
+inline const Strings kUpToConnect = {"AllocEnv", "AllocConnect", "SetLoginTimeout 15", "Connect"};
 
 }  // namespace virelo::test
