@@ -1,8 +1,6 @@
-#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
