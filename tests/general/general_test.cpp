@@ -15,7 +15,6 @@ namespace virelo::general {
 namespace {
 
 using test::ScopedEnv;
-using test::TempDir;
 namespace fs = std::filesystem;
 
 unsigned ModeOf(const std::string& path) {
@@ -36,7 +35,7 @@ Error RaisedBy(Call call) {
 
 class GeneralTest : public ::testing::Test {
 protected:
-    TempDir temp;
+    test::TempDir temp;
     ScopedEnv tempEnv{"TEMP", temp.path()};
     platform::posix::PosixFiles files;
     test::FixedClock clock;
@@ -44,12 +43,15 @@ protected:
     General general{files, clock, processes};
 };
 
-TEST_F(GeneralTest, LogPathReservesTheFirstFreeNameAtOnce) {
+TEST_F(GeneralTest, LogPathReservesTheFirstFreeNameAndWriteLogAppendsTimedLines) {
     const std::string first = general.GetLogPath();
     EXPECT_EQ(first, temp.file("virelo.log"));
     EXPECT_TRUE(fs::is_regular_file(first)) << "the name is taken when it is chosen";
     EXPECT_EQ(ModeOf(first), 0600u);
     EXPECT_EQ(general.GetLogPath(), temp.file("virelo1.log"));
+    general.WriteLog(first, "gethostbyname", "x");
+    general.WriteLog(first, "ignored source", "second line");
+    EXPECT_EQ(temp.read("virelo.log"), "3:04:05 PM : x\r\n3:04:05 PM : second line\r\n");
 
     // A second program (its own files object) never gets a name this one reserved.
     platform::posix::PosixFiles otherFiles;
@@ -67,6 +69,15 @@ TEST_F(GeneralTest, LogPathReservesTheFirstFreeNameAtOnce) {
     fs::create_symlink(temp.file("nowhere"), first);
     EXPECT_EQ(general.GetLogPath(), temp.file("virelo3.log"));
     EXPECT_FALSE(fs::exists(temp.file("nowhere")));
+
+    // A name never reserved is created on the first line, exclusively and user-only.
+    general.WriteLog(temp.file("fresh.log"), "WriteLog", "y");
+    EXPECT_EQ(temp.read("fresh.log"), "3:04:05 PM : y\r\n");
+    EXPECT_EQ(ModeOf(temp.file("fresh.log")), 0600u);
+    const Error e =
+        RaisedBy([&] { general.WriteLog(temp.file("missing/v.log"), "WriteLog", "x"); });
+    EXPECT_EQ(e.number(), errors::kPathNotFound);
+    EXPECT_EQ(e.source(), "WriteLog");
 }
 
 TEST_F(GeneralTest, WithoutTempTheLogGoesToTmpdirOrAPrivateDirectory) {
@@ -112,8 +123,8 @@ public:
 };
 
 TEST_F(GeneralTest, LogPathSearchAlwaysEnds) {
+    temp.write("plain-file", "x");
     for (const std::string& dir : {temp.file("missing"), temp.file("plain-file")}) {
-        temp.write("plain-file", "x");
         ScopedEnv env("TEMP", dir);
         const Error e = RaisedBy([&] { general.GetLogPath(); });
         EXPECT_EQ(e.number(), errors::kPathNotFound) << dir;
@@ -137,54 +148,31 @@ TEST_F(GeneralTest, LogPathSearchAlwaysEnds) {
     EXPECT_EQ(denied.attempts, 1) << "a directory that refuses one name refuses them all";
 }
 
-TEST_F(GeneralTest, WriteLogAppendsTimedLinesToTheRunsOwnFile) {
-    const std::string path = general.GetLogPath();
-    general.WriteLog(path, "gethostbyname", "x");
-    general.WriteLog(path, "ignored source", "second line");
-    EXPECT_EQ(temp.read("virelo.log"), "3:04:05 PM : x\r\n3:04:05 PM : second line\r\n");
-
-    // A name never reserved is created on the first line, exclusively and user-only.
-    general.WriteLog(temp.file("fresh.log"), "WriteLog", "y");
-    EXPECT_EQ(temp.read("fresh.log"), "3:04:05 PM : y\r\n");
-    EXPECT_EQ(ModeOf(temp.file("fresh.log")), 0600u);
-
-    const Error e =
-        RaisedBy([&] { general.WriteLog(temp.file("missing/v.log"), "WriteLog", "x"); });
-    EXPECT_EQ(e.number(), errors::kPathNotFound);
-    EXPECT_EQ(e.source(), "WriteLog");
-}
-
-// What someone else may have put under a reserved name between two steps of a run.
-enum class Planted { OtherFile, LinkToVictim, Fifo };
-
+// What someone else may have put under a reserved name between two steps of a run: another
+// file, a link to a victim, a FIFO. Each is refused at once and left alone.
 TEST_F(GeneralTest, ForeignFilesUnderTheNameAreRefusedAtOnceAndLeftAlone) {
     temp.write("victim.txt", "precious");
-    for (const Planted planted : {Planted::OtherFile, Planted::LinkToVictim, Planted::Fifo}) {
+    for (int planted = 0; planted < 3; ++planted) {
         const std::string path = general.GetLogPath();
         general.WriteLog(path, "WriteLog", "ours");
         fs::remove(path);
-        switch (planted) {
-            case Planted::OtherFile:
-                std::ofstream(path) << "12:00:00 PM : attacker's line\r\n";
-                break;
-            case Planted::LinkToVictim:
-                fs::create_symlink(temp.file("victim.txt"), path);
-                break;
-            case Planted::Fifo:
-                ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
-                break;
+        if (planted == 0) {
+            std::ofstream(path) << "12:00:00 PM : attacker's line\r\n";
+        } else if (planted == 1) {
+            fs::create_symlink(temp.file("victim.txt"), path);
+        } else {
+            ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
         }
         const auto start = std::chrono::steady_clock::now();
-        const int kind = static_cast<int>(planted);
         EXPECT_EQ(RaisedBy([&] { general.WriteLog(path, "WriteLog", "x"); }).number(),
                   errors::kPathFileAccess)
-            << kind;
+            << planted;
         EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kPathFileAccess)
-            << kind;
+            << planted;
         EXPECT_EQ(RaisedBy([&] { general.DeleteLogFile(path); }).number(), errors::kPathFileAccess)
-            << kind;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << kind;
-        EXPECT_TRUE(fs::exists(fs::symlink_status(path))) << kind << ": not deleted";
+            << planted;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << planted;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(path))) << planted << ": not deleted";
         fs::remove(path);
     }
     EXPECT_EQ(temp.read("victim.txt"), "precious");
@@ -218,19 +206,7 @@ TEST_F(GeneralTest, ReadTextFilePutsCrLfBeforeEveryLine) {
     EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(""); }).number(), errors::kFileNotFound);
 }
 
-TEST_F(GeneralTest, RunAndWaitReportsAProgramThatCannotStart) {
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(general.RunAndWait("virelo-no-such-program-anywhere arg"), 0);
-    EXPECT_EQ(general.LastDllError(), 2);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-
-    temp.write("not-executable", "#!/bin/sh\n");
-    EXPECT_EQ(general.RunAndWait(temp.file("not-executable")), 0);
-    EXPECT_EQ(general.LastDllError(), 13);
-    EXPECT_EQ(general.RunAndWait(""), 0);
-}
-
-TEST_F(GeneralTest, RunAndWaitWaitsAndHandsOverArgumentsAndEnvironment) {
+TEST_F(GeneralTest, RunAndWaitWaitsHandsOverArgumentsAndReportsAProgramThatCannotStart) {
     const std::string out = temp.file("argv");
     const std::string script = "sleep 0.3; for a; do printf '[%s]' \\\"$a\\\"; done > '" + out +
                                "'; printf '%s|%s' \\\"$VIRELO_X\\\" \\\"$HOME\\\" >> '" + out + "'";
@@ -242,6 +218,15 @@ TEST_F(GeneralTest, RunAndWaitWaitsAndHandsOverArgumentsAndEnvironment) {
               1);
     EXPECT_EQ(general.LastDllError(), 0);
     EXPECT_EQ(temp.read("argv"), "[one][two words][][q\"uote][$HOME;rm][`x`]new value|/inherited");
+
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(general.RunAndWait("virelo-no-such-program-anywhere arg"), 0);
+    EXPECT_EQ(general.LastDllError(), 2);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    temp.write("not-executable", "#!/bin/sh\n");
+    EXPECT_EQ(general.RunAndWait(temp.file("not-executable")), 0);
+    EXPECT_EQ(general.LastDllError(), 13);
+    EXPECT_EQ(general.RunAndWait(""), 0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "general/General.h"
 #include "jdbc/JdbcLaunch.h"
 #include "jdbc/JdbcUrl.h"
@@ -36,14 +38,14 @@ TEST(BuildJdbcUrlTest, JoinsTheFieldsAsDescribed) {
     }
 }
 
-TEST(ParameterListTest, SplitsAtTheFirstEqualsSign) {
-    EXPECT_EQ(SplitParameter("TRACE="), std::make_pair(std::string("TRACE"), std::string()));
-    EXPECT_EQ(SplitParameter("A=b=c"), std::make_pair(std::string("A"), std::string("b=c")));
-    EXPECT_EQ(SplitParameter("=v"), std::make_pair(std::string(), std::string("v")));
-    EXPECT_EQ(SplitParameter("no equals"), std::make_pair(std::string(), std::string()));
-}
-
+// A parameter splits at its first equals sign; setting one replaces only the exact name and puts
+// it on top, so the last parameter set comes first in the URL.
 TEST(ParameterListTest, SetReplacesOnlyTheExactNameAndPutsItOnTop) {
+    const std::tuple<const char*, const char*, const char*> splits[] = {
+        {"TRACE=", "TRACE", ""}, {"A=b=c", "A", "b=c"}, {"=v", "", "v"}, {"no equals", "", ""}};
+    for (const auto& [item, name, value] : splits) {
+        EXPECT_EQ(SplitParameter(item), std::make_pair(std::string(name), std::string(value)));
+    }
     Items items = kInitial;
     SetParameter(items, "TRACEFILE", "/tmp/t");
     SetParameter(items, "TRACE", "1");
@@ -60,8 +62,6 @@ TEST(ParameterListTest, SetReplacesOnlyTheExactNameAndPutsItOnTop) {
     SetParameter(items, "trace", "x");
     EXPECT_EQ(items.front(), "trace=x") << "names compare case-sensitively";
     EXPECT_EQ(items.size(), kInitial.size() + 1);
-
-    // The last parameter set comes first in the URL.
     UrlFields fields{"p", "", "", "", {}};
     SetParameter(fields.parameters, "A", "1");
     SetParameter(fields.parameters, "B", "2");
@@ -131,7 +131,8 @@ TEST_F(ReceivedArgumentsTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
         "[VireloJDBC][d][u][/tq/virelo.log sa pw] plain=2 log=/t\"q/virelo.log id=1:2 cp=/cp");
 }
 
-// The build tree's jar, or none that can be trusted.
+// The program installed in /opt/virelo/bin, whose jar lies in the data directory beside it, or
+// run from the build tree, or with no jar that can be trusted.
 class PlacedFiles : public platform::posix::PosixFiles {
 public:
     std::string programDirectory() override { return "/opt/virelo/bin"; }
@@ -151,6 +152,8 @@ TEST(ChildClassPathTest, TheProgramsOwnTestClassComesFirst) {
         }
         test::ScopedEnv user("CLASSPATH", "/usr/share/java/h2.jar");
         EXPECT_EQ(ChildClassPath(files), files.trusted + ":/usr/share/java/h2.jar");
+        EXPECT_EQ(std::filesystem::path(files.trusted).lexically_normal(),
+                  installed ? "/opt/virelo/share/virelo/VireloJDBC.jar" : VIRELO_BUILD_TREE_JAR);
     }
     // Without a trusted jar the user's path stays, and an empty one never means "here".
     files.trusted.clear();

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -20,23 +19,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool JavaOnPath() {
-    const char* path = std::getenv("PATH");
-    std::string dirs = path != nullptr ? path : "";
-    for (std::size_t start = 0; start <= dirs.size();) {
-        const std::size_t end = std::min(dirs.find(':', start), dirs.size());
-        if (access((dirs.substr(start, end - start) + "/java").c_str(), X_OK) == 0) {
-            return true;
-        }
-        start = end + 1;
-    }
-    return false;
-}
-
 class TestClassTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!fs::exists(VIRELO_JDBC_JAR) || !JavaOnPath()) {
+        if (!fs::exists(VIRELO_JDBC_JAR) || std::system("command -v java >/dev/null") != 0) {
             GTEST_SKIP() << "needs java on PATH and " << VIRELO_JDBC_JAR;
         }
         fs::create_directory(temp.file("cwd"));

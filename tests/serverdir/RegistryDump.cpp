@@ -11,18 +11,13 @@ std::string Quoted(const std::string& bytes) {
     std::string out = "\"";
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == 0) {
-            out += "\\0";
-        } else if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
+        char escaped[8] = {c, 0};
+        if (byte == 0 || c == '"' || c == '\\') {
+            std::snprintf(escaped, sizeof escaped, "\\%c", byte == 0 ? '0' : c);
         } else if (byte < 0x20 || byte == 0x7F) {
-            char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            out += escaped;
-        } else {
-            out += c;
         }
+        out += escaped;
     }
     return out + "\"";
 }
@@ -31,11 +26,10 @@ std::string HexBytes(const std::string& bytes) {
     std::string out;
     for (const char c : bytes) {
         char hex[4];
-        std::snprintf(hex, sizeof hex, "%s%02x", out.empty() ? "" : " ",
-                      static_cast<unsigned char>(c));
+        std::snprintf(hex, sizeof hex, " %02x", static_cast<unsigned char>(c));
         out += hex;
     }
-    return out.empty() ? "(no bytes)" : out;
+    return out.empty() ? "(no bytes)" : out.substr(1);
 }
 
 void DumpKey(platform::Registry& registry, platform::HKey key, const std::string& path,

@@ -4,11 +4,9 @@
 
 namespace virelo::test {
 
-// The private directory that main() points every registry source at, for the whole process:
-// unixODBC reads ODBCSYSINI once per process, so its ini files stay at one place and tests
-// rewrite them there.
-const std::string& IsolatedDir();
-// The system and user ini files of unixODBC inside it.
+// The system and user ini files of unixODBC in the private directory that main() points every
+// registry source at, for the whole process: unixODBC reads ODBCSYSINI once per process, so its
+// ini files stay at one place and tests rewrite them there.
 std::string OdbcSystemIni();
 std::string OdbcUserIni();
 

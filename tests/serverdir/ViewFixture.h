@@ -43,13 +43,13 @@ protected:
         }
         setenv("VIRELO_REGISTRY", list.c_str(), 1);
     }
-    // Writes a file and gives it a modification time of its own, so that a rewrite within the
-    // file system's clock tick still counts as a change.
+    // Writes a file (and its directories) and gives it a modification time of its own, so that a
+    // rewrite within the file system's clock tick still counts as a change.
     void write(const std::string& name, const std::string& content) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
         dir.write(name, content);
         stamp(name);
     }
-    void makeDirs(const std::string& name) { std::filesystem::create_directories(dir.file(name)); }
     void stamp(const std::string& name) {
         const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000 + ++clock_, 0}};
         ASSERT_EQ(0, utimensat(AT_FDCWD, dir.file(name).c_str(), times, 0)) << name;
@@ -64,13 +64,7 @@ protected:
         }
         return count;
     }
-    std::string allWarnings() const {
-        std::string all;
-        for (const std::string& warning : warnings) {
-            all += warning + "\n";
-        }
-        return all;
-    }
+    std::string allWarnings() const { return ::testing::PrintToString(warnings); }
 
     TempDir dir;
     ScopedEnv registryList{"VIRELO_REGISTRY", ""};
@@ -85,12 +79,9 @@ private:
     long clock_ = 0;
 };
 
-// Registry export files in the two usual forms.
+// A registry export file in its usual form.
 inline std::string Regedit5(const std::string& body) {
     return "Windows Registry Editor Version 5.00\r\n\r\n" + body;
-}
-inline std::string Regedit4(const std::string& body) {
-    return "REGEDIT4\n\n" + body;
 }
 // One server entry of an export file, with CR LF line ends.
 inline std::string RegServer(const std::string& name, const std::string& host,

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include "RegistryTestEnv.h"
 #include "support/TempDir.h"
@@ -8,9 +9,6 @@ namespace {
 TempDir* isolated = nullptr;
 }
 
-const std::string& IsolatedDir() {
-    return isolated->path();
-}
 std::string OdbcSystemIni() {
     return isolated->file("odbc.ini");
 }
@@ -19,27 +17,16 @@ std::string OdbcUserIni() {
 }
 
 std::string Utf16Le(const std::string& utf8, bool bom) {
-    std::string out = bom ? "\xFF\xFE" : "";
-    const auto unit = [&out](char32_t u) {
-        out += static_cast<char>(u & 0xFF);
-        out += static_cast<char>(u >> 8);
-    };
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t c = n == 1 ? b : n == 2 ? b & 0x1F : n == 3 ? b & 0x0F : b & 0x07;
-        for (std::size_t k = 1; k < n; ++k) {
-            c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        }
-        if (c >= 0x10000) {
-            unit(0xD800 + ((c - 0x10000) >> 10));
-            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            unit(c);
-        }
-        i += n;
-    }
-    return out;
+    std::string in = utf8;
+    std::string out(2 * in.size(), '\0');
+    char* from = in.data();
+    char* to = out.data();
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const iconv_t converter = iconv_open("UTF-16LE", "UTF-8");
+    iconv(converter, &from, &inLeft, &to, &outLeft);
+    iconv_close(converter);
+    out.resize(out.size() - outLeft);
+    return (bom ? "\xFF\xFE" : "") + out;
 }
 
 }  // namespace virelo::test
@@ -55,9 +42,9 @@ int main(int argc, char** argv) {
     setenv("HOME", dir.path().c_str(), 1);
     setenv("ODBCSYSINI", dir.path().c_str(), 1);
     setenv("ODBCINI", virelo::test::OdbcUserIni().c_str(), 1);
-    dir.write("odbcinst.ini", "");
-    dir.write("odbc.ini", "");
-    dir.write("user-odbc.ini", "");
+    for (const char* name : {"odbcinst.ini", "odbc.ini", "user-odbc.ini"}) {
+        dir.write(name, "");
+    }
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

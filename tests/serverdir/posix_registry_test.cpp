@@ -23,7 +23,8 @@ TEST_F(ServerTable, NoneOneAndThreeServersFromMixedSources) {
     // Three servers: one from a UTF-16 export, one from a REGEDIT4 export, one from the text
     // directory, which also names the UTF-16 export's server (the export's entry wins).
     write("win10.reg", Utf16Le(Regedit5(RegServer("ol_utf16", "db-utf16"))));
-    write("nt4.reg", Regedit4(RegServer("OL_REGEDIT4", "db-regedit4", "sqlexec", "kcsoctcp")));
+    write("nt4.reg",
+          "REGEDIT4\n\n" + RegServer("OL_REGEDIT4", "db-regedit4", "sqlexec", "kcsoctcp"));
     write("sqlhosts",
           "ol_text  kbsoctcp db-text 9090 b=32767,k=1\n"
           "ol_utf16 kbsoctcp elsewhere 1\n");
@@ -54,7 +55,6 @@ TEST_F(ServerTable, DefaultLocationsInOrder) {
     unsetenv("VIRELO_REGISTRY");
     unsetenv("VIRELO_SQLHOSTS");
     const std::string system = "etc/registry.d/";
-    makeDirs(system);
     // Name order inside a directory: a.reg, b.reg, c.REG; notes.txt is not an export file.
     write(system + "b.reg", Regedit5(RegServer("ol_x", "from-b", "2")));
     write(system + "a.reg", Regedit5(RegServer("ol_x", "from-a", "1") + RegServer("ol_a", "a")));
@@ -67,7 +67,6 @@ TEST_F(ServerTable, DefaultLocationsInOrder) {
         servers());
 
     // The user's directory comes after the system's.
-    makeDirs("config/virelo/registry.d");
     write("config/virelo/registry.d/mine.reg",
           Regedit5("[HKLM\\SOFTWARE\\Nembrion\\SQLHOSTS\\ol_x]\r\n\"HOST\"=\"from-user\"\r\n"));
     EXPECT_EQ(
@@ -77,7 +76,6 @@ TEST_F(ServerTable, DefaultLocationsInOrder) {
     // Without XDG_CONFIG_HOME the user's directory is ~/.config.
     unsetenv("XDG_CONFIG_HOME");
     const ScopedEnv home("HOME", dir.file("home"));
-    makeDirs("home/.config/virelo/registry.d");
     write("home/.config/virelo/registry.d/home.reg", Regedit5(RegServer("ol_home", "h")));
     EXPECT_EQ(
         "[ol_a,a,9088,kasoctcp,][ol_home,h,9088,kasoctcp,][ol_sys,sys-host,9088,onsoctcp,]"

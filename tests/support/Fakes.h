@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/MessageBoxes.h"
+#include "platform/posix/PosixIcmp.h"
 #include "platform/posix/PosixSockets.h"
 
 namespace virelo::test {
@@ -45,12 +46,6 @@ public:
     int startups = 0;
     int cleanups = 0;
 };
-
-}  // namespace virelo::test
-
-#include "platform/posix/PosixIcmp.h"
-
-namespace virelo::test {
 
 // The real echo service, unless a test scripts what it answers: an outcome that cannot be made to
 // happen on this machine on demand (a port-unreachable reply, no echo socket at all).

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,45 +17,35 @@
 
 namespace virelo::test {
 
-// The ODBC module over the system's driver manager (counted, see ScriptedDriverManager), with
+using Strings = std::vector<std::string>;
+
+// The ODBC module over the system's driver manager (recorded, see ScriptedDriverManager), with
 // private data sources, a fixed clock and a log file in a private directory.
 class OdbcFixture : public ::testing::Test {
 protected:
-    static constexpr const char* kStamp = "3:04:05 PM : ";
-
     // The messages of the log's lines, in order; every line must carry the time stamp and end
     // with CR LF.
-    std::vector<std::string> logLines() const {
-        const std::string content = temp.read("virelo.log");
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        while (start < content.size()) {
-            const std::size_t end = content.find("\r\n", start);
-            if (end == std::string::npos) {
-                ADD_FAILURE() << "the log does not end with CR LF: " << content.substr(start);
-                break;
-            }
-            const std::string line = content.substr(start, end - start);
-            if (line.rfind(kStamp, 0) == 0) {
-                lines.push_back(line.substr(std::string(kStamp).size()));
-            } else {
-                ADD_FAILURE() << "a log line without its time stamp: " << line;
-            }
-            start = end + 2;
+    Strings logLines() const {
+        const std::string text = logText();
+        if (!std::regex_match(text, std::regex("(3:04:05 PM : [^\r]*\r\n)*"))) {
+            ADD_FAILURE() << "not a log of whole, time-stamped lines:\n" << text;
+            return {};
+        }
+        Strings lines;
+        for (std::size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos;
+             at = end + 2) {
+            lines.push_back(text.substr(at + 13, end - at - 13));
         }
         return lines;
     }
     std::string logText() const { return temp.read("virelo.log"); }
-
     odbc::ODBCInfo connect(const std::string& dsn, const std::string& user = "",
                            const std::string& password = "") {
+        std::filesystem::remove(logPath);
+        dm.calls.clear();
         return module.ODBCConnect(dsn, user, password, logPath);
     }
     static std::string sqliteFile() { return OdbcProcessConfig::SqliteDatabase(); }
-    // A data source name of this test alone, for a configuration that names its own files.
-    std::string ownName(const std::string& name) const {
-        return name + "-" + std::filesystem::path(temp.path()).filename().string();
-    }
 
     OdbcIni ini;
     TempDir temp;
@@ -67,9 +58,15 @@ protected:
     std::string logPath = temp.file("virelo.log");
 };
 
+// The nine values of a run, in the order they are asked.
+inline Strings Fields(const odbc::ODBCInfo& i) {
+    return {i.DataSourceName, i.UserName,          i.DatabaseName, i.DBMSVersion, i.DriverName,
+            i.DriverVersion,  i.DriverODBCVersion, i.ODBCVersion,  i.DBMSName};
+}
+
 // The lines of a run that failed at SQLConnect.
-inline std::vector<std::string> ConnectFailure(const std::string& state, const std::string& native,
-                                               const std::string& message) {
+inline Strings ConnectFailure(const std::string& state, const std::string& native,
+                              const std::string& message) {
     return {"SQLAllocEnv Successful",
             " SQLAllocConnect Successful",
             "There was an error within SQLConnect!",
@@ -78,24 +75,26 @@ inline std::vector<std::string> ConnectFailure(const std::string& state, const s
             "Error Message = " + message};
 }
 
+// `head` followed by `tail`.
+inline Strings Joined(Strings head, const Strings& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
+
 // The sixteen lines of a run in which every step succeeded.
-inline const std::vector<std::string> kSuccessLines = {
-    "SQLAllocEnv Successful",
-    " SQLAllocConnect Successful",
-    "SQLConnect Successful",
-    "SQLGetInfo for SQL_DATA_SOURCE_NAME Successful",
-    "SQLGetInfo for SQL_USER_NAME Successful",
-    "SQLGetInfo for SQL_DATABASE_NAME Successful",
-    "SQLGetInfo for SQL_DBMS_VER Successful",
-    "SQLGetInfo for SQL_DRIVER_NAME Successful",
-    "SQLGetInfo for SQL_DRIVER_VER Successful",
-    "SQLGetInfo for SQL_DRIVER_ODBC_VER Successful",
-    "SQLGetInfo for SQL_ODBC_VER Successful",
-    "SQLGetInfo for SQL_DBMS_NAME Successful",
-    "SQLDisconnect was Successful",
-    "SQLFreeConnect Successful\\n",
-    "SQLFreeEnv Successful",
-    "ODBC connection closed.",
-};
+inline const Strings kSuccessLines = [] {
+    Strings lines = {"SQLAllocEnv Successful", " SQLAllocConnect Successful",
+                     "SQLConnect Successful"};
+    for (const char* type :
+         {"DATA_SOURCE_NAME", "USER_NAME", "DATABASE_NAME", "DBMS_VER", "DRIVER_NAME", "DRIVER_VER",
+          "DRIVER_ODBC_VER", "ODBC_VER", "DBMS_NAME"}) {
+        lines.push_back(std::string("SQLGetInfo for SQL_") + type + " Successful");
+    }
+    return Joined(lines, {"SQLDisconnect was Successful", "SQLFreeConnect Successful\\n",
+                          "SQLFreeEnv Successful", "ODBC connection closed."});
+}();
+
+// The calls of a run through the driver manager, from the start to and including SQLConnect.
+inline const Strings kUpToConnect = {"AllocEnv", "AllocConnect", "SetLoginTimeout 15", "Connect"};
 
 }  // namespace virelo::test

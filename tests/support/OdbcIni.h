@@ -1,10 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <fstream>
-#include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,60 +41,31 @@ public:
     using Keys = std::vector<std::pair<std::string, std::string>>;
 
     OdbcIni() {
-        const char* system = std::getenv("ODBCSYSINI");
-        const char* user = std::getenv("ODBCINI");
-        if (system == nullptr || user == nullptr) {
+        if (std::getenv("ODBCSYSINI") == nullptr || std::getenv("ODBCINI") == nullptr) {
             throw std::runtime_error("the test's main() did not isolate unixODBC");
         }
-        systemDir_ = system;
-        userFile_ = user;
         write();
     }
-
-    void systemDsn(const std::string& name, const Keys& keys) {
-        system_.push_back({name, keys});
-        write();
-    }
-    void userDsn(const std::string& name, const Keys& keys) {
-        user_.push_back({name, keys});
-        write();
-    }
+    void systemDsn(const std::string& name, const Keys& keys) { add(system_, name, keys); }
+    void userDsn(const std::string& name, const Keys& keys) { add(user_, name, keys); }
 
 private:
-    using Sections = std::vector<std::pair<std::string, Keys>>;
-
-    static void writeFile(const std::string& path, const Sections& sections) {
-        std::ofstream out(path, std::ios::trunc);
-        for (const auto& [name, keys] : sections) {
-            out << '[' << name << "]\n";
-            for (const auto& [key, value] : keys) {
-                out << key << '=' << value << '\n';
-            }
-            out << '\n';
+    void add(std::string& sections, const std::string& name, const Keys& keys) {
+        sections += '[' + name + "]\n";
+        for (const auto& [key, value] : keys) {
+            sections += key + '=' + value + '\n';
         }
+        write();
     }
     void write() const {
-        writeFile(systemDir_ + "/odbc.ini", system_);
-        writeFile(systemDir_ + "/odbcinst.ini", {});
-        writeFile(userFile_, user_);
+        const std::string dir = std::getenv("ODBCSYSINI");
+        std::ofstream(dir + "/odbc.ini", std::ios::trunc) << system_;
+        std::ofstream(dir + "/odbcinst.ini", std::ios::trunc);
+        std::ofstream(std::getenv("ODBCINI"), std::ios::trunc) << user_;
     }
 
-    std::string systemDir_;
-    std::string userFile_;
-    Sections system_;
-    Sections user_;
+    std::string system_;
+    std::string user_;
 };
-
-// The hexadecimal digits of a text's bytes, as the test driver's PasswordHex key takes them.
-inline std::string Hex(const std::string& text) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string digits;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        digits += kDigits[byte >> 4];
-        digits += kDigits[byte & 0x0F];
-    }
-    return digits;
-}
 
 }  // namespace virelo::test

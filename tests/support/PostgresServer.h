@@ -1,12 +1,12 @@
 #pragma once
 
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+#include "support/TcpListener.h"
 
 namespace virelo::test {
 
@@ -28,7 +28,7 @@ public:
             return;
         }
         dir_ = pattern;
-        port = FreePort();
+        port = TcpListener::ClosedPort();
         const std::string script = "chmod 755 " + dir_ + " && echo right-pw > " + dir_ +
                                    "/pw && chown -R postgres " + dir_ +
                                    " && su postgres -s /bin/sh -c \"" + kBin + "/initdb -D " +
@@ -48,8 +48,6 @@ public:
             const std::string stop = "su postgres -s /bin/sh -c \"" + std::string(kBin) +
                                      "/pg_ctl -D " + dir_ + "/data -m fast -w stop >/dev/null\"";
             [[maybe_unused]] const int rc = std::system(stop.c_str());
-        }
-        if (!dir_.empty() && running_) {
             std::error_code ignored;
             std::filesystem::remove_all(dir_, ignored);
         }
@@ -63,18 +61,6 @@ public:
     std::string reason;
 
 private:
-    static int FreePort() {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return ntohs(address.sin_port);
-    }
-
     std::string dir_;
     bool running_ = false;
 };

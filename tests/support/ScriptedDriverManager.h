@@ -1,88 +1,81 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "odbc/DriverManager.h"
 
 namespace virelo::test {
 
-// The system's driver manager, except that a test can make one of the calls that never fail here
-// on demand (allocating or freeing the environment, allocating or freeing a connection) return a
-// chosen code, and that every call is counted and the arguments of SQLConnect are kept.
+// The system's driver manager, except that a test can make a call answer what no driver here
+// answers on demand, and that the calls are recorded in order. A scripted code serves one call:
+// a failure skips the real call (a failed call does nothing); a success or a warning makes the
+// real call and answers the scripted code when the real call succeeded.
 class ScriptedDriverManager : public odbc::SystemDriverManager {
 public:
-    struct ConnectArguments {
-        std::string dsn, user, password;
-        SQLSMALLINT dsnLength = 0, userLength = 0, passwordLength = 0;
-        bool anyNull = false;
-    };
+    using Strings = std::vector<std::string>;
 
-    // A diagnostic record to answer instead of the real one: the return code, the SQLSTATE, the
-    // native error, the message as written into the caller's buffer (cut to fit) and the length
-    // reported for it.
+    std::optional<SQLRETURN> allocEnv, allocConnect, connect, disconnect, freeConnect, freeEnv;
+    // An information type that fails with SQL_ERROR.
+    std::optional<SQLUSMALLINT> failInfo;
+    // The answer to SQL_DATABASE_NAME as a driver gives it: cut to fit the buffer, and
+    // SQL_SUCCESS_WITH_INFO when it was cut.
+    std::optional<std::string> databaseName;
+    // The first diagnostic record to give instead of the real one: the return code, SQLSTATE,
+    // native error, message (cut to fit the caller's buffer) and the length reported for it.
     struct DiagRecord {
-        SQLRETURN rc = SQL_SUCCESS;
+        SQLRETURN rc;
         std::string state;
-        SQLINTEGER native = 0;
+        SQLINTEGER native;
         std::string message;
-        SQLSMALLINT reported = 0;
+        SQLSMALLINT reported;
     };
     std::optional<DiagRecord> diagRecord;
 
-    // A code to return instead of the real call's, for each scriptable call.
-    std::optional<SQLRETURN> allocEnv, allocConnect, freeConnect, freeEnv;
-    // An information type that fails with SQL_ERROR without asking the driver manager: the two
-    // types that unixODBC answers itself (SQL_DATA_SOURCE_NAME, SQL_ODBC_VER) cannot be made to
-    // fail through a driver.
-    std::optional<SQLUSMALLINT> failInfo;
-    // Counts of the real calls made.
-    int disconnects = 0, freeConnects = 0, freeEnvs = 0;
-    std::optional<SQLUINTEGER> loginTimeout;
-    std::optional<ConnectArguments> connected;
+    // The calls made ("AllocEnv", "SetLoginTimeout 15", "Connect", ...), and the data source,
+    // user name and password that SQLConnect received, each read with the length given for it
+    // ("(no length)" for a null pointer or SQL_NTS).
+    Strings calls;
+    Strings connected;
 
     SQLRETURN AllocEnv(SQLHENV* env) override {
-        if (allocEnv) {
-            *env = SQL_NULL_HENV;  // a failed allocation leaves no handle
-            return *allocEnv;
-        }
-        return SystemDriverManager::AllocEnv(env);
+        return Scripted(allocEnv, "AllocEnv", [&] { return SystemDriverManager::AllocEnv(env); });
     }
     SQLRETURN AllocConnect(SQLHENV env, SQLHDBC* dbc) override {
-        if (allocConnect) {
-            *dbc = SQL_NULL_HDBC;
-            return *allocConnect;
-        }
-        return SystemDriverManager::AllocConnect(env, dbc);
+        return Scripted(allocConnect, "AllocConnect",
+                        [&] { return SystemDriverManager::AllocConnect(env, dbc); });
     }
     SQLRETURN SetLoginTimeout(SQLHDBC dbc, SQLUINTEGER seconds) override {
-        loginTimeout = seconds;
+        calls.push_back("SetLoginTimeout " + std::to_string(seconds));
         return SystemDriverManager::SetLoginTimeout(dbc, seconds);
     }
     SQLRETURN Connect(SQLHDBC dbc, SQLCHAR* dsn, SQLSMALLINT dsnLength, SQLCHAR* user,
                       SQLSMALLINT userLength, SQLCHAR* password,
                       SQLSMALLINT passwordLength) override {
-        ConnectArguments kept;
-        kept.anyNull = dsn == nullptr || user == nullptr || password == nullptr;
-        if (!kept.anyNull && dsnLength >= 0 && userLength >= 0 && passwordLength >= 0) {
-            kept.dsn.assign(reinterpret_cast<const char*>(dsn), dsnLength);
-            kept.user.assign(reinterpret_cast<const char*>(user), userLength);
-            kept.password.assign(reinterpret_cast<const char*>(password), passwordLength);
-        }
-        kept.dsnLength = dsnLength;
-        kept.userLength = userLength;
-        kept.passwordLength = passwordLength;
-        connected = kept;
-        return SystemDriverManager::Connect(dbc, dsn, dsnLength, user, userLength, password,
-                                            passwordLength);
+        const auto text = [](const SQLCHAR* s, SQLSMALLINT n) {
+            return s == nullptr || n < 0 ? std::string("(no length)")
+                                         : std::string(reinterpret_cast<const char*>(s), n);
+        };
+        connected = {text(dsn, dsnLength), text(user, userLength), text(password, passwordLength)};
+        return Scripted(connect, "Connect", [&] {
+            return SystemDriverManager::Connect(dbc, dsn, dsnLength, user, userLength, password,
+                                                passwordLength);
+        });
     }
     SQLRETURN GetInfo(SQLHDBC dbc, SQLUSMALLINT type, SQLPOINTER buffer, SQLSMALLINT bufferLength,
                       SQLSMALLINT* length) override {
         if (failInfo == type) {
             return SQL_ERROR;
         }
-        return SystemDriverManager::GetInfo(dbc, type, buffer, bufferLength, length);
+        if (type != SQL_DATABASE_NAME || !databaseName) {
+            return SystemDriverManager::GetInfo(dbc, type, buffer, bufferLength, length);
+        }
+        std::snprintf(static_cast<char*>(buffer), bufferLength, "%s", databaseName->c_str());
+        *length = static_cast<SQLSMALLINT>(databaseName->size());
+        return *length < bufferLength ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
     }
     SQLRETURN GetDiagRec(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record,
                          SQLCHAR* state, SQLINTEGER* nativeError, SQLCHAR* message,
@@ -100,34 +93,31 @@ public:
         return diagRecord->rc;
     }
     SQLRETURN Disconnect(SQLHDBC dbc) override {
-        ++disconnects;
-        return SystemDriverManager::Disconnect(dbc);
+        return Scripted(disconnect, "Disconnect",
+                        [&] { return SystemDriverManager::Disconnect(dbc); });
     }
-    // A scripted failure leaves the handle allocated, as a failed free does, so the run's own
-    // clean-up frees it later; a scripted success (or warning) frees it for real.
     SQLRETURN FreeConnect(SQLHDBC dbc) override {
-        ++freeConnects;
-        if (freeConnect && freeConnects == 1) {
-            return Passed(*freeConnect)
-                       ? Really(SystemDriverManager::FreeConnect(dbc), *freeConnect)
-                       : *freeConnect;
-        }
-        return SystemDriverManager::FreeConnect(dbc);
+        return Scripted(freeConnect, "FreeConnect",
+                        [&] { return SystemDriverManager::FreeConnect(dbc); });
     }
     SQLRETURN FreeEnv(SQLHENV env) override {
-        ++freeEnvs;
-        if (freeEnv && freeEnvs == 1) {
-            return Passed(*freeEnv) ? Really(SystemDriverManager::FreeEnv(env), *freeEnv)
-                                    : *freeEnv;
-        }
-        return SystemDriverManager::FreeEnv(env);
+        return Scripted(freeEnv, "FreeEnv", [&] { return SystemDriverManager::FreeEnv(env); });
     }
 
 private:
-    static bool Passed(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
-    // The scripted code once the real call has succeeded; the real code otherwise.
-    static SQLRETURN Really(SQLRETURN real, SQLRETURN scripted) {
-        return real == SQL_SUCCESS ? scripted : real;
+    template <typename Real>
+    SQLRETURN Scripted(std::optional<SQLRETURN>& code, const char* call, Real real) {
+        calls.push_back(call);
+        if (!code) {
+            return real();
+        }
+        const SQLRETURN scripted = *code;
+        code.reset();
+        if (scripted != SQL_SUCCESS && scripted != SQL_SUCCESS_WITH_INFO) {
+            return scripted;
+        }
+        const SQLRETURN rc = real();
+        return rc == SQL_SUCCESS ? scripted : rc;
     }
 };
 

@@ -12,11 +12,10 @@ namespace virelo::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "virelo-test-XXXXXX");
-        if (mkdtemp(pattern.data()) == nullptr) {
+        path_ = std::filesystem::temp_directory_path() / "virelo-test-XXXXXX";
+        if (mkdtemp(path_.data()) == nullptr) {
             throw std::runtime_error("mkdtemp failed");
         }
-        path_ = pattern;
     }
     ~TempDir() {
         std::error_code ignored;
@@ -46,23 +45,16 @@ public:
         if (const char* old = std::getenv(name)) {
             old_ = old;
         }
-        if (value) {
-            setenv(name, value->c_str(), 1);
-        } else {
-            unsetenv(name);
-        }
+        Set(name, value);
     }
-    ~ScopedEnv() {
-        if (old_) {
-            setenv(name_, old_->c_str(), 1);
-        } else {
-            unsetenv(name_);
-        }
-    }
+    ~ScopedEnv() { Set(name_, old_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    static void Set(const char* name, const std::optional<std::string>& value) {
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    }
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -100,16 +100,21 @@ protected:
     }
 };
 
-TEST_P(EchoNamespaceTest, NoAnswerTimesOutAfterHalfASecond) {
+// No answer times out after half a second, not sooner and without hanging; a route that
+// prohibits the address fails at once, as the "administratively prohibited" message would.
+TEST_P(EchoNamespaceTest, NoAnswerTimesOutAndAProhibitedRouteFailsAtOnce) {
     EchoReply reply;
-    const auto start = std::chrono::steady_clock::now();
+    auto start = std::chrono::steady_clock::now();
     const std::int32_t status = ping("127.0.0.1", reply);
     const auto waited = std::chrono::steady_clock::now() - start;
     ASSERT_NE(status, platform::ip::kGeneralFailure) << log();
     EXPECT_EQ(IcmpStatusText(status), "[ ip request timed out ] 11010");
-    // It waited for the answer, and it did not hang.
     EXPECT_GE(waited, std::chrono::milliseconds(450));
     EXPECT_LT(waited, std::chrono::seconds(5));
+
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(ping("10.9.9.8", reply), platform::ip::kDestHostUnreachable) << log();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 TEST_P(EchoNamespaceTest, IcmpErrorMessagesBecomeTheirStatus) {
@@ -139,13 +144,6 @@ TEST_P(EchoNamespaceTest, IcmpErrorMessagesBecomeTheirStatus) {
         EXPECT_EQ(reply.Address, htonl(INADDR_LOOPBACK));
         EXPECT_LT(reply.RoundTripTime, 450u);
     }
-}
-
-TEST_P(EchoNamespaceTest, AProhibitedRouteIsReportedLikeTheProhibitedMessage) {
-    EchoReply reply;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(ping("10.9.9.8", reply), platform::ip::kDestHostUnreachable) << log();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSockets, EchoNamespaceTest,

@@ -9,43 +9,30 @@
 namespace virelo::tcpip {
 namespace {
 
+// The words of every status code of the ICMP library, and of codes it does not have.
 TEST(IcmpStatusTextTest, BracketsTheTextOfEveryCodeAndAddsTheCode) {
-    const std::pair<std::int32_t, const char*> table[] = {
-        {-1, "invalid ip format"},
-        {0, "ip found"},
-        {500, "ping timeout"},
-        {11001, "ip error, too small?"},
-        {11002, "ip unreachable"},
-        {11003, "ip host unreachable"},
-        {11004, "ip target unreachable"},
-        {11005, "ip target port blocked"},
-        {11006, "ip too few resources"},
-        {11007, "ip wrong option"},
-        {11008, "ip hardwareerror"},
-        {11009, "ip datapacket too big"},
-        {11010, "ip request timed out"},
-        {11011, "ip unknown error"},
-        {11012, "ip invalid route"},
-        {11013, "ip packets died"},
-        {11014, "ip packets died"},
-        {11015, "ip error on pinging"},
-        {11016, "ip error - check system"},
-        {11017, "ip too big"},
-        {11018, "ip target unreachable"},
-        {11019, "ip address couldn\xC2\xB4t be found"},
-        {11020, "ip error"},
-        {11021, "ip unknown host-error"},
-        {11022, "ip can not be resolved"},
-        {11023, "ip address unknown on host"},
-        {11050, "ip common error"},
-        {11255, "ip wrong"},
-        {12345, "unknown host error"},
-        {11024, "unknown host error"},
-        {1, "unknown host error"},
-        {-2, "unknown host error"}};
-    for (const auto& [code, text] : table) {
-        EXPECT_EQ(IcmpStatusText(code), std::string("[ ") + text + " ] " + std::to_string(code));
+    std::string all;
+    for (const std::int32_t code :
+         {-1,    0,     500,   11001, 11002, 11003, 11004, 11005, 11006, 11007, 11008,
+          11009, 11010, 11011, 11012, 11013, 11014, 11015, 11016, 11017, 11018, 11019,
+          11020, 11021, 11022, 11023, 11050, 11255, 12345, 11024, 1,     -2}) {
+        all += IcmpStatusText(code) + "|";
     }
+    EXPECT_EQ(
+        all,
+        "[ invalid ip format ] -1|[ ip found ] 0|[ ping timeout ] 500|"
+        "[ ip error, too small? ] 11001|[ ip unreachable ] 11002|[ ip host unreachable ] 11003|"
+        "[ ip target unreachable ] 11004|[ ip target port blocked ] 11005|"
+        "[ ip too few resources ] 11006|[ ip wrong option ] 11007|[ ip hardwareerror ] 11008|"
+        "[ ip datapacket too big ] 11009|[ ip request timed out ] 11010|"
+        "[ ip unknown error ] 11011|[ ip invalid route ] 11012|[ ip packets died ] 11013|"
+        "[ ip packets died ] 11014|[ ip error on pinging ] 11015|"
+        "[ ip error - check system ] 11016|[ ip too big ] 11017|"
+        "[ ip target unreachable ] 11018|[ ip address couldn\xC2\xB4t be found ] 11019|"
+        "[ ip error ] 11020|[ ip unknown host-error ] 11021|[ ip can not be resolved ] 11022|"
+        "[ ip address unknown on host ] 11023|[ ip common error ] 11050|[ ip wrong ] 11255|"
+        "[ unknown host error ] 12345|[ unknown host error ] 11024|[ unknown host error ] 1|"
+        "[ unknown host error ] -2|");
 }
 
 using EchoTest = test::ModuleFixture;
@@ -102,7 +89,6 @@ TEST_F(EchoTest, NoEchoSocketIsACommonErrorWithItsReasonLogged) {
     icmp.openFails = true;
     EchoReply reply;
     EXPECT_EQ(tcpip.PingAddress("127.0.0.1", "Hello There", reply, path), 11050);
-    EXPECT_EQ(IcmpStatusText(11050), "[ ip common error ] 11050");
     EXPECT_EQ(log(),
               "3:04:05 PM : No echo request sent to 127.0.0.1: ICMP raw socket: Operation not "
               "permitted\r\n");

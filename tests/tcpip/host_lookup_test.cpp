@@ -1,5 +1,5 @@
-// Host look-ups against the machine's real resolver. Only names in /etc/hosts (localhost) and
-// loopback addresses are looked up here, so nothing leaves the machine.
+// Host entries decoded and logged, from a canned resolver (the real one is used, isolated, in
+// isolated_lookup_test.cpp), and the local host name.
 #include <gtest/gtest.h>
 
 #include "support/ModuleFixture.h"
@@ -8,28 +8,6 @@ namespace virelo::tcpip {
 namespace {
 
 using HostLookupTest = test::ModuleFixture;
-
-void ExpectLocalhost(const HostInfo& info) {
-    EXPECT_EQ(info.HostName, "localhost");
-    EXPECT_EQ(info.AliasCount, 0);
-    EXPECT_EQ(info.Aliases, std::vector<std::string>{""});
-    EXPECT_EQ(info.AddrCount, 1);
-    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"127.0.0.1", ""}));
-}
-
-constexpr const char* kLocalhostLog =
-    "3:04:05 PM : Fully Qualified HostName: localhost\r\n"
-    "3:04:05 PM : This Host has no Aliases\r\n"
-    "3:04:05 PM : Host IP Address(s) retrieved\r\n";
-
-TEST_F(HostLookupTest, LocalhostByNameTrimmedOrByAddressGivesThreeLogLines) {
-    for (const bool byName : {true, false}) {
-        std::remove(path.c_str());
-        ExpectLocalhost(byName ? tcpip.GetHostByNameInfo("   localhost  ", path)
-                               : tcpip.GetHostByAddrInfo("127.0.0.1", path));
-        EXPECT_EQ(log(), kLocalhostLog) << byName;
-    }
-}
 
 // Host entries that no resolver here can be made to return on demand.
 class CannedSockets : public platform::posix::PosixSockets {

@@ -10,7 +10,7 @@ namespace {
 
 using IsolatedLookupTest = test::ModuleFixture;
 
-TEST_F(IsolatedLookupTest, AllAddressesAndAliasesInResolverOrder) {
+TEST_F(IsolatedLookupTest, AllAddressesAndAliasesInResolverOrderByNameAndByAddress) {
     const HostInfo info = tcpip.GetHostByNameInfo("multi.test", path);
     EXPECT_EQ(info.HostName, "multi.test");
     EXPECT_EQ(info.AliasCount, 2);
@@ -22,6 +22,10 @@ TEST_F(IsolatedLookupTest, AllAddressesAndAliasesInResolverOrder) {
               "3:04:05 PM : Fully Qualified HostName: multi.test\r\n"
               "3:04:05 PM : Host Aliases retrieved\r\n"
               "3:04:05 PM : Host IP Address(s) retrieved\r\n");
+
+    const HostInfo byAddress = tcpip.GetHostByAddrInfo("127.9.8.2", path);
+    EXPECT_EQ(byAddress.HostName, "multi.test");
+    EXPECT_EQ(byAddress.Addresses, (std::vector<std::string>{"127.9.8.2", ""}));
 }
 
 TEST_F(IsolatedLookupTest, UnknownNamesAndAddressesLogOneErrorNumber) {
@@ -51,12 +55,6 @@ TEST_F(IsolatedLookupTest, AnEmptyNameIsTheLocalHostAsWindowsSocketsHasIt) {
                   "3:04:05 PM : Host Aliases retrieved\r\n"
                   "3:04:05 PM : Host IP Address(s) retrieved\r\n");
     }
-}
-
-TEST_F(IsolatedLookupTest, AddressLookUpOfAKnownHost) {
-    const HostInfo info = tcpip.GetHostByAddrInfo("127.9.8.2", path);
-    EXPECT_EQ(info.HostName, "multi.test");
-    EXPECT_EQ(info.Addresses, (std::vector<std::string>{"127.9.8.2", ""}));
 }
 
 }  // namespace

@@ -94,7 +94,9 @@ TEST_F(StartupTest, AnUnusableTempDirectoryIsReportedNotFatal) {
     EXPECT_NE(pane.find("Start-up could not read the log file."), std::string::npos) << pane;
 }
 
-TEST_F(StartupTest, AFailingListFillerIsReportedAndStartUpGoesOn) {
+// A list filler that fails at start-up is reported and start-up goes on; one that fails when its
+// tab comes to the front writes the error branch into that tab's pane, and the switch goes on.
+TEST_F(StartupTest, AFailingListFillerIsReportedAndTheWindowGoesOn) {
     frmVIRELO::Components components;
     components.CreateConnectionTester = []() -> std::unique_ptr<complus::ConnectionTester> {
         throw Error(429, "VIRELO", "ActiveX component can't create object");
@@ -106,6 +108,16 @@ TEST_F(StartupTest, AFailingListFillerIsReportedAndStartUpGoesOn) {
                         "component can't create object\r\n"),
               std::string::npos)
         << pane;
+
+    activate(*window);
+    window->SSTabVIRELO()->setCurrentIndex(2);
+    EXPECT_EQ(window->pane("txtDiagCOM")->text(),
+              "Fatal Error Fail to Obtain client Information sucessfully\r\n"
+              "Error Number: 429 Error Source: VIRELO Error Description: ActiveX component can't "
+              "create object\r\n");
+    EXPECT_EQ(window->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
+    EXPECT_EQ(focusName(), "cboSystemDSN");
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(StartupTest, EveryCloseButtonUnloadsOnceAndCleansUpSockets) {
