@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
+#include <sstream>
 
 #include "complus/LocalConnectionTester.h"
 #include "platform/RegistryTree.h"
@@ -13,11 +18,22 @@
 #include "serverdir/LocalNativeConnector.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
+#include "ui/ColourCue.h"
 #include "ui/FrmVirelo.h"
 #include "ui/HelpWindows.h"
 #include "ui/MessagePane.h"
 
 namespace virelo::test {
+
+// The parts of "a|b|c"; none of an empty text.
+inline std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream list(text);
+    for (std::string part; std::getline(list, part, '|');) {
+        parts.push_back(part);
+    }
+    return parts;
+}
 
 // The real main window on the offscreen platform, with a private TEMP, a fixed clock, recorded
 // message boxes and counted socket sessions.
@@ -64,6 +80,71 @@ protected:
     platform::posix::PosixNetwork network;
     platform::Platform platform{sockets, icmp, files, clock, processes, boxes, registry};
     ui::HelpWindows sideWindows{kDpi};
+};
+
+// A tab's tests: the window is open before each test, and controls are used by their names as a
+// user would use them.
+class TabFixture : public WindowFixture {
+protected:
+    using Texts = std::vector<std::string>;
+
+    void SetUp() override { window = open(); }
+
+    // Types into a combo box, a text box or a message pane.
+    void set(const char* name, const std::string& text) {
+        if (auto* combo = window->control<QComboBox>(name)) {
+            combo->setEditText(QString::fromStdString(text));
+        } else if (auto* line = window->control<QLineEdit>(name)) {
+            line->setText(QString::fromStdString(text));
+        } else {
+            window->pane(name)->setText(text);
+        }
+    }
+    // Types "name=value|name=value..." into the named fields, in that order.
+    void fill(const std::string& fields) {
+        for (const std::string& field : Split(fields)) {
+            const auto equals = field.find('=');
+            set(field.substr(0, equals).c_str(), field.substr(equals + 1));
+        }
+    }
+    std::string text(const char* name) const {
+        if (const auto* combo = window->control<QComboBox>(name)) {
+            return combo->currentText().toStdString();
+        }
+        if (const auto* line = window->control<QLineEdit>(name)) {
+            return line->text().toStdString();
+        }
+        return window->pane(name)->text();
+    }
+    // The items of a combo box or a list box, in order.
+    Texts items(const char* name) const {
+        Texts list;
+        if (const auto* combo = window->control<QComboBox>(name)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                list.push_back(combo->itemText(i).toStdString());
+            }
+        } else if (const auto* box = window->control<QListWidget>(name)) {
+            for (int i = 0; i < box->count(); ++i) {
+                list.push_back(box->item(i)->text().toStdString());
+            }
+        }
+        return list;
+    }
+    // Presses a button or selects an option button.
+    void click(const char* name) { window->control<QAbstractButton>(name)->click(); }
+    bool checked(const char* name) const {
+        return window->control<QAbstractButton>(name)->isChecked();
+    }
+    ui::SysColour colour(const char* name) const { return ui::BackColour(window->control(name)); }
+    Texts boxTexts() const {
+        Texts texts;
+        for (const auto& box : boxes.boxes) {
+            texts.push_back(box.text);
+        }
+        return texts;
+    }
+
+    std::unique_ptr<ui::frmVIRELO> window;
 };
 
 }  // namespace virelo::test
