@@ -1,8 +1,10 @@
 #pragma once
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdlib>
-#include <fstream>
-#include <stdexcept>
+#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,35 +19,46 @@ inline constexpr const char* kPostgresDriver = "/usr/lib/x86_64-linux-gnu/odbc/p
 // The unixODBC configuration of a test process: ODBCSYSINI names a private directory with the
 // system odbc.ini and odbcinst.ini, ODBCINI a private user odbc.ini, so no test reads or writes
 // the machine's own data sources. unixODBC keeps the system directory that it found first for
-// the rest of the process, so main() calls Isolate() once, before any ODBC call, and the tests
-// rewrite the files inside that directory.
+// the rest of the process, so Isolate() comes before any ODBC call (from main(), or from the
+// first OdbcIni of a process whose tests all use one), and the tests rewrite the files in it.
 class OdbcProcessConfig {
 public:
     static const TempDir& Isolate() {
         static const TempDir dir;
+        static const bool created = [] {
+            for (const char* name : {"odbcinst.ini", "odbc.ini", "user-odbc.ini"}) {
+                dir.write(name, "");
+            }
+            return true;
+        }();
+        (void)created;
         setenv("ODBCSYSINI", dir.path().c_str(), 1);
         setenv("ODBCINI", dir.file("user-odbc.ini").c_str(), 1);
         return dir;
     }
-    // One SQLite database file for the whole process (see OdbcIni on why it never changes).
+    // One SQLite database file for the whole process.
     static std::string SqliteDatabase() { return Isolate().file("test.db"); }
 };
 
-// The data sources of one test, written as the system and user odbc.ini files of the process
-// (and an empty odbcinst.ini: every data source names its driver library by full path). A new
-// set replaces whatever an earlier test left. The odbcinst library keeps the values it has read
-// for a while, so within one process a data source name must always stand for the same keys:
-// tests give each configuration a name of its own.
+// The ODBC configuration of one test: a driver list naming the SQLite3 and PostgreSQL ANSI
+// drivers, and the system and user data sources that the test adds. A new set replaces whatever
+// an earlier test left, and the files are emptied again when the test ends. The odbcinst library
+// keeps what it has read until a file's time changes, so every write moves that time on; even so,
+// tests give each configuration a data source name of its own.
 class OdbcIni {
 public:
     using Keys = std::vector<std::pair<std::string, std::string>>;
 
-    OdbcIni() {
-        if (std::getenv("ODBCSYSINI") == nullptr || std::getenv("ODBCINI") == nullptr) {
-            throw std::runtime_error("the test's main() did not isolate unixODBC");
-        }
+    OdbcIni() { write(); }
+    ~OdbcIni() {
+        system_.clear();
+        user_.clear();
+        drivers_.clear();
         write();
     }
+    OdbcIni(const OdbcIni&) = delete;
+    OdbcIni& operator=(const OdbcIni&) = delete;
+
     void systemDsn(const std::string& name, const Keys& keys) { add(system_, name, keys); }
     void userDsn(const std::string& name, const Keys& keys) { add(user_, name, keys); }
 
@@ -58,14 +71,21 @@ private:
         write();
     }
     void write() const {
-        const std::string dir = std::getenv("ODBCSYSINI");
-        std::ofstream(dir + "/odbc.ini", std::ios::trunc) << system_;
-        std::ofstream(dir + "/odbcinst.ini", std::ios::trunc);
-        std::ofstream(std::getenv("ODBCINI"), std::ios::trunc) << user_;
+        const TempDir& dir = OdbcProcessConfig::Isolate();
+        static std::time_t tick = std::time(nullptr);
+        const std::pair<const char*, const std::string&> files[] = {
+            {"odbcinst.ini", drivers_}, {"odbc.ini", system_}, {"user-odbc.ini", user_}};
+        for (const auto& [name, text] : files) {
+            dir.write(name, text);
+            const timespec times[2] = {{++tick, 0}, {tick, 0}};
+            utimensat(AT_FDCWD, dir.file(name).c_str(), times, 0);
+        }
     }
 
     std::string system_;
     std::string user_;
+    std::string drivers_ = std::string("[SQLite3]\nDriver=") + kSqliteDriver +
+                           "\n[PostgreSQL ANSI]\nDriver=" + kPostgresDriver + "\n";
 };
 
 }  // namespace virelo::test
