@@ -1,45 +1,28 @@
 // The TCP/IP tab's server check and service look-up on the real window. Host names come from the
 // test hosts file and every one of them is a loopback address, so every echo stays on the machine.
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
 #include <filesystem>
 
 #include "support/WindowFixture.h"
-#include "ui/tabs/TcpipTab.h"
 
 namespace virelo::ui {
 namespace {
 
-std::vector<std::string> Items(const QListWidget* list) {
-    std::vector<std::string> items;
-    for (int i = 0; i < list->count(); ++i) {
-        items.push_back(list->item(i)->text().toStdString());
-    }
-    return items;
-}
+using Texts = std::vector<std::string>;
 
-class TcpipTabTest : public test::WindowFixture {
+class TcpipTabTest : public test::TabFixture {
 protected:
-    void SetUp() override { window = open(); }
-
     void ping(const std::string& host, bool byName = true) {
-        window->control<QRadioButton>(byName ? "optHostbyName" : "optHostbyAddr")->setChecked(true);
-        window->control<QLineEdit>("txtEnterHostName")->setText(QString::fromStdString(host));
-        window->control<QPushButton>("cmdPingTCP")->click();
+        click(byName ? "optHostbyName" : "optHostbyAddr");
+        set("txtEnterHostName", host);
+        click("cmdPingTCP");
     }
     void retrieve(const std::string& text, bool byName = true, const char* protocol = "TCP") {
-        window->control<QRadioButton>(byName ? "optServiceName" : "optPortName")->setChecked(true);
-        window->control<QLineEdit>("txtEnterSrvPort")->setText(QString::fromStdString(text));
-        window->control<QComboBox>("cboProtocol")->setEditText(protocol);
-        window->control<QPushButton>("cmdRetrieve")->click();
+        click(byName ? "optServiceName" : "optPortName");
+        set("txtEnterSrvPort", text);
+        set("cboProtocol", protocol);
+        click("cmdRetrieve");
     }
-    std::string diag() const { return window->pane("txtDiagTCP")->text(); }
-    std::string text(const char* name) const {
-        return window->control<QLineEdit>(name)->text().toStdString();
-    }
+    std::string diag() const { return text("txtDiagTCP"); }
     int logFiles() const {
         int count = 0;
         for (const auto& entry : std::filesystem::directory_iterator(temp.path())) {
@@ -47,13 +30,6 @@ protected:
         }
         return count;
     }
-    void requireEcho() {
-        if (diag().find("No echo request sent") != std::string::npos) {
-            GTEST_SKIP() << "no ICMP echo socket may be opened here";
-        }
-    }
-
-    std::unique_ptr<frmVIRELO> window;
 };
 
 // Both addresses are pinged; only the second report stays, and it shows none of the first
@@ -68,10 +44,8 @@ TEST_F(TcpipTabTest, HostWithTwoAddressesShowsTheSecondReportAlone) {
     icmp.perRequest = {answered, silent};
     ping("  two.test ");
     EXPECT_EQ(text("txtHostNameTCP2"), "two.test");
-    EXPECT_EQ(Items(window->control<QListWidget>("lstAliasListTCP2")),
-              (std::vector<std::string>{"two-alias", ""}));
-    EXPECT_EQ(Items(window->control<QListWidget>("lstIpAddressTCP2")),
-              (std::vector<std::string>{"127.0.0.2", "127.0.0.3", ""}));
+    EXPECT_EQ(items("lstAliasListTCP2"), (Texts{"two-alias", ""}));
+    EXPECT_EQ(items("lstIpAddressTCP2"), (Texts{"127.0.0.2", "127.0.0.3", ""}));
     EXPECT_EQ(diag(),
               "[ ip request timed out ] 11010\r\n3:04:05 PM : Ping IP 127.0.0.3 [ ip request "
               "timed out ] 11010 RoundTrip Time 500 ms Packet Size 0 bytes "
@@ -83,25 +57,21 @@ TEST_F(TcpipTabTest, HostWithTwoAddressesShowsTheSecondReportAlone) {
     EXPECT_EQ(window->LogPath, temp.file("virelo1.log"));
 }
 
-TEST_F(TcpipTabTest, AnEmptyHostNameChecksTheLocalHost) {
-    ping("   ");
-    requireEcho();
-    EXPECT_EQ(text("txtHostNameTCP2"), "test-ws");
-    EXPECT_EQ(Items(window->control<QListWidget>("lstIpAddressTCP2")),
-              (std::vector<std::string>{"127.0.0.1", ""}));
-    EXPECT_EQ(diag().rfind("[ ip found ] 0\r\n3:04:05 PM : Ping IP 127.0.0.1 [ ip found ] 0", 0),
-              0u)
-        << diag();
-}
-
-TEST_F(TcpipTabTest, CheckByAddressDeletesItsLog) {
-    ping(" 127.0.0.1 ", false);
-    requireEcho();
-    EXPECT_EQ(text("txtHostNameTCP2"), "localhost");
-    EXPECT_EQ(diag().rfind("[ ip found ] 0\r\n3:04:05 PM : Ping IP 127.0.0.1 [ ip found ] 0", 0),
-              0u)
-        << diag();
-    EXPECT_EQ(logFiles(), 1);
+// An empty name checks the local host; a check by address deletes its log.
+TEST_F(TcpipTabTest, TheLocalHostByNameAndByAddress) {
+    for (const auto& [host, byName, name] :
+         {std::tuple{"   ", true, "test-ws"}, std::tuple{" 127.0.0.1 ", false, "localhost"}}) {
+        ping(host, byName);
+        if (diag().find("No echo request sent") != std::string::npos) {
+            GTEST_SKIP() << "no ICMP echo socket may be opened here";
+        }
+        EXPECT_EQ(text("txtHostNameTCP2"), name);
+        EXPECT_EQ(items("lstIpAddressTCP2"), (Texts{"127.0.0.1", ""}));
+        EXPECT_EQ(
+            diag().rfind("[ ip found ] 0\r\n3:04:05 PM : Ping IP 127.0.0.1 [ ip found ] 0", 0), 0u)
+            << diag();
+    }
+    EXPECT_EQ(logFiles(), 2) << "start-up's log and the check's log by name";
 }
 
 TEST_F(TcpipTabTest, UnknownHostsAndBadInputEndInTheCouldNotBeResolvedSentence) {
@@ -121,82 +91,48 @@ TEST_F(TcpipTabTest, UnknownHostsAndBadInputEndInTheCouldNotBeResolvedSentence) 
                       sentence)
             << host;
         EXPECT_EQ(text("txtHostNameTCP2"), "");
-        EXPECT_EQ(window->control<QListWidget>("lstAliasListTCP2")->count(), 0);
-        EXPECT_EQ(window->control<QListWidget>("lstIpAddressTCP2")->count(), 0);
+        EXPECT_EQ(items("lstAliasListTCP2").size() + items("lstIpAddressTCP2").size(), 0u);
         EXPECT_EQ(logFiles(), 1) << host << ": a failed check leaves no log";
     }
     EXPECT_EQ(icmp.requests, 0);
 }
 
-TEST_F(TcpipTabTest, EchoOutcomesAndSocketFailuresReachThePane) {
-    platform::EchoResult blocked;
-    blocked.status = 11005;
-    icmp.scripted = blocked;
-    ping("localhost");
-    EXPECT_EQ(diag().rfind("[ ip target port blocked ] 11005\r\n3:04:05 PM : Ping IP 127.0.0.1 "
-                           "[ ip target port blocked ] 11005 RoundTrip Time 0 ms Packet Size 0 "
-                           "bytes \r\n3:04:05 PM : Fully Qualified HostName: localhost",
-                           0),
-              0u)
-        << diag();
-
+// Sockets that cannot start: a line for each address. An option or "Clear" then empties the
+// fields but keeps the pane.
+TEST_F(TcpipTabTest, SocketFailuresThenOptionsAndClear) {
     sockets.startupFailure = 10091;
-    ping("two.test");
-    EXPECT_EQ(diag(),
-              "3:04:05 PM : Socket initialisation Failure!!\r\n"
-              "3:04:05 PM : Socket initialisation Failure!!\r\n"
-              "\r\n3:04:05 PM : Fully Qualified HostName: two.test"
-              "\r\n3:04:05 PM : Host Aliases retrieved"
-              "\r\n3:04:05 PM : Host IP Address(s) retrieved");
-}
-
-TEST_F(TcpipTabTest, OptionsAndClearEmptyTheFieldsButKeepThePane) {
-    ping("localhost");
-    const std::string pane = diag();
-    window->control<QRadioButton>("optHostbyAddr")->click();
-    EXPECT_EQ(text("txtEnterHostName"), "");
-    EXPECT_EQ(text("txtHostNameTCP2"), "");
-    EXPECT_EQ(window->control<QListWidget>("lstIpAddressTCP2")->count(), 0);
-    EXPECT_FALSE(window->control<QRadioButton>("optHostbyName")->isChecked());
-    EXPECT_EQ(diag(), pane);
-
-    ping("localhost");
-    window->control<QPushButton>("cmdClearTCP")->click();
-    EXPECT_EQ(text("txtEnterHostName"), "");
-    EXPECT_EQ(window->control<QListWidget>("lstAliasListTCP2")->count(), 0);
-    EXPECT_TRUE(window->control<QRadioButton>("optHostbyName")->isChecked());
-    EXPECT_FALSE(diag().empty());
+    const std::string pane =
+        "3:04:05 PM : Socket initialisation Failure!!\r\n"
+        "3:04:05 PM : Socket initialisation Failure!!\r\n"
+        "\r\n3:04:05 PM : Fully Qualified HostName: two.test"
+        "\r\n3:04:05 PM : Host Aliases retrieved"
+        "\r\n3:04:05 PM : Host IP Address(s) retrieved";
+    for (const char* button : {"optHostbyAddr", "cmdClearTCP"}) {
+        ping("two.test");
+        EXPECT_EQ(diag(), pane);
+        click(button);
+        EXPECT_EQ(text("txtEnterHostName") + text("txtHostNameTCP2"), "") << button;
+        EXPECT_EQ(items("lstAliasListTCP2").size() + items("lstIpAddressTCP2").size(), 0u);
+        EXPECT_EQ(checked("optHostbyName"), button == std::string("cmdClearTCP"));
+        EXPECT_EQ(diag(), pane);
+    }
 }
 
 TEST_F(TcpipTabTest, ServiceLookUpShowsTheEntryAndDeletesItsLog) {
     retrieve("http", true, "");
-    EXPECT_EQ(text("txtSName"), "http");
-    EXPECT_EQ(Items(window->control<QListWidget>("lstServAlias")),
-              (std::vector<std::string>{"www", ""}));
-    EXPECT_EQ(text("txtPortNumber"), "80");
-    EXPECT_EQ(text("txtServProtocol"), "tcp");
+    EXPECT_EQ(text("txtSName") + " " + text("txtPortNumber") + " " + text("txtServProtocol"),
+              "http 80 tcp");
+    EXPECT_EQ(items("lstServAlias"), (Texts{"www", ""}));
     EXPECT_EQ(diag(),
               "\r\n3:04:05 PM : Service Name retrieved Sucessfully!"
               "\r\n3:04:05 PM : Service Aliases retrieved");
-    EXPECT_EQ(logFiles(), 1);
 
-    retrieve(" 80 ", false, "UDP");
-    EXPECT_EQ(text("txtSName"), "");
-    EXPECT_EQ(window->control<QListWidget>("lstServAlias")->count(), 0);
-    EXPECT_EQ(diag(), "\r\n3:04:05 PM : 11004\r\n3:04:05 PM : No Services Found!");
-
-    retrieve("53", false, "udp");
-    EXPECT_EQ(text("txtSName"), "domain");
-    EXPECT_EQ(window->control<QListWidget>("lstServAlias")->count(), 0)
-        << "a service without aliases leaves the list empty";
-    EXPECT_EQ(logFiles(), 1);
-}
-
-TEST_F(TcpipTabTest, AFailedServiceLookUpReportsOnLinesOfItsOwn) {
-    retrieve("http");
+    // A look-up that fails reports on lines of its own.
     const std::string before = diag();
-    test::ScopedEnv missing("TEMP", temp.file("missing"));
-    retrieve("http");
+    {
+        test::ScopedEnv missing("TEMP", temp.file("missing"));
+        retrieve("http");
+    }
     EXPECT_EQ(diag().rfind(before + "\r\nFatal Error Fail to Obtain Service Information\r\n"
                                     "Error Number: 76 Error Source: GetLogPath Error "
                                     "Description: Path not found: the TEMP directory ",
@@ -204,6 +140,16 @@ TEST_F(TcpipTabTest, AFailedServiceLookUpReportsOnLinesOfItsOwn) {
               0u)
         << diag();
     EXPECT_EQ(diag().substr(diag().size() - 2), "\r\n");
+
+    retrieve(" 80 ", false, "UDP");
+    EXPECT_EQ(text("txtSName"), "");
+    EXPECT_EQ(items("lstServAlias"), Texts{});
+    EXPECT_EQ(diag(), "\r\n3:04:05 PM : 11004\r\n3:04:05 PM : No Services Found!");
+
+    retrieve("53", false, "udp");
+    EXPECT_EQ(text("txtSName"), "domain");
+    EXPECT_EQ(items("lstServAlias"), Texts{}) << "a service without aliases leaves the list empty";
+    EXPECT_EQ(logFiles(), 1);
 }
 
 TEST_F(TcpipTabTest, BadServiceInputGetsAMessageAndWritesNoLog) {
@@ -212,22 +158,21 @@ TEST_F(TcpipTabTest, BadServiceInputGetsAMessageAndWritesNoLog) {
     const std::string pane = diag();
     for (const char* bad : {"abc", "0x50", "", "   "}) {
         retrieve(bad, false);
-        ASSERT_FALSE(boxes.boxes.empty()) << bad;
-        EXPECT_EQ(boxes.boxes.back().text, "Please Enter a Numeric Port #") << bad;
-        EXPECT_EQ(boxes.boxes.back().title, "VIRELO");
     }
     window->control("cmdRetrieve")->setFocus();
     retrieve("    ");
-    EXPECT_EQ(boxes.boxes.back().text, "Please Enter a Service Name");
     EXPECT_EQ(focusName(), "txtEnterSrvPort");
-    EXPECT_EQ(boxes.boxes.size(), 5u) << "one box per action";
+    const std::string numeric = "Please Enter a Numeric Port #";
+    EXPECT_EQ(boxTexts(),
+              (Texts{numeric, numeric, numeric, numeric, "Please Enter a Service Name"}))
+        << "one box per action";
+    EXPECT_EQ(boxes.boxes.back().title, "VIRELO");
     EXPECT_EQ(diag(), pane) << "the pane is left as it was";
     EXPECT_EQ(logFiles(), 1) << "only start-up's log";
 
-    window->control<QPushButton>("cmdClearServ")->click();
-    EXPECT_EQ(text("txtEnterSrvPort"), "");
-    EXPECT_EQ(text("txtSName"), "");
-    EXPECT_EQ(window->control<QComboBox>("cboProtocol")->currentText(), "TCP");
+    click("cmdClearServ");
+    EXPECT_EQ(text("txtEnterSrvPort") + text("txtSName"), "");
+    EXPECT_EQ(text("cboProtocol"), "TCP");
     EXPECT_EQ(diag(), pane);
 }
 
