@@ -30,7 +30,7 @@ protected:
     LocalNativeConnector connector{network};
 };
 
-TEST_F(NativeConnectorTest, AListeningServerIsReachedOnEveryProtocolSpellingOfTcp) {
+TEST_F(NativeConnectorTest, AListeningServerIsReachedOnAnySpellingOfTcpAndAnyAddress) {
     TcpListener listener;
     const std::string port = std::to_string(listener.port);
     for (const char* protocol : {"kasoctcp", "kbsoctcp", "kcsoctcp", "KASOCTCP", ""}) {
@@ -42,9 +42,8 @@ TEST_F(NativeConnectorTest, AListeningServerIsReachedOnEveryProtocolSpellingOfTc
         << "blanks around host and service are not part of them";
     EXPECT_EQ(ping("srv1", "localhost", "000" + port, "kasoctcp").first, 0)
         << "leading zeros do not make a port number too long";
-}
 
-TEST_F(NativeConnectorTest, EveryAddressIsTriedInTurnIPv6Included) {
+    // Every address is tried in turn, IPv6 included.
     TcpListener second("127.0.0.3");  // two.test is 127.0.0.2, then 127.0.0.3
     EXPECT_EQ(ping("srv", "two.test", std::to_string(second.port), "kasoctcp").first, 0)
         << connector.Detail();
