@@ -3,8 +3,8 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
@@ -28,30 +28,19 @@ inline ChildResult RunChild(const std::vector<std::string>& argv,
                             const std::map<std::string, std::optional<std::string>>& env = {},
                             bool closeStdout = false) {
     static TempDir outputs;
-    std::map<std::string, std::string> variables;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const auto equals = entry.find('=');
-        variables[entry.substr(0, equals)] =
-            equals == std::string::npos ? "" : entry.substr(equals + 1);
+    // env(1) removes and sets the variables, then starts the program found on PATH.
+    std::vector<std::string> args = {"env"};
+    for (const auto& [name, value] : env) {
+        if (!value) {
+            args.insert(args.end(), {"-u", name});
+        }
     }
     for (const auto& [name, value] : env) {
         if (value) {
-            variables[name] = *value;
-        } else {
-            variables.erase(name);
+            args.push_back(name + "=" + *value);
         }
     }
-    std::vector<std::string> entries;
-    for (const auto& [name, value] : variables) {
-        entries.push_back(name + "=" + value);
-    }
-    std::vector<char*> envp;
-    for (auto& entry : entries) {
-        envp.push_back(entry.data());
-    }
-    envp.push_back(nullptr);
-    std::vector<std::string> args = argv;
+    args.insert(args.end(), argv.begin(), argv.end());
     std::vector<char*> argp;
     for (auto& arg : args) {
         argp.push_back(arg.data());
@@ -60,6 +49,7 @@ inline ChildResult RunChild(const std::vector<std::string>& argv,
 
     const std::string outPath = outputs.file("out");
     const std::string errPath = outputs.file("err");
+    std::remove(outPath.c_str());
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -73,8 +63,7 @@ inline ChildResult RunChild(const std::vector<std::string>& argv,
                                      0600);
     pid_t pid = 0;
     ChildResult result;
-    std::remove(outPath.c_str());
-    if (posix_spawnp(&pid, argp[0], &actions, nullptr, argp.data(), envp.data()) == 0) {
+    if (posix_spawnp(&pid, "env", &actions, nullptr, argp.data(), environ) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
