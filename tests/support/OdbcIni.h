@@ -25,13 +25,6 @@ class OdbcProcessConfig {
 public:
     static const TempDir& Isolate() {
         static const TempDir dir;
-        static const bool created = [] {
-            for (const char* name : {"odbcinst.ini", "odbc.ini", "user-odbc.ini"}) {
-                dir.write(name, "");
-            }
-            return true;
-        }();
-        (void)created;
         setenv("ODBCSYSINI", dir.path().c_str(), 1);
         setenv("ODBCINI", dir.file("user-odbc.ini").c_str(), 1);
         return dir;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <arpa/inet.h>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,7 +8,6 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace virelo::test {
 
@@ -18,40 +17,33 @@ namespace virelo::test {
 class TcpListener {
 public:
     explicit TcpListener(const std::string& address = "127.0.0.1", bool saturated = false) {
-        const bool v6 = address.find(':') != std::string::npos;
-        fd_ = ::socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_storage storage{};
-        socklen_t length = 0;
-        if (v6) {
-            auto* in6 = reinterpret_cast<sockaddr_in6*>(&storage);
-            in6->sin6_family = AF_INET6;
-            ::inet_pton(AF_INET6, address.c_str(), &in6->sin6_addr);
-            length = sizeof *in6;
-        } else {
-            auto* in4 = reinterpret_cast<sockaddr_in*>(&storage);
-            in4->sin_family = AF_INET;
-            ::inet_pton(AF_INET, address.c_str(), &in4->sin_addr);
-            length = sizeof *in4;
+        // A numeric address only: the look-up never asks a name service.
+        addrinfo hints{};
+        hints.ai_flags = AI_NUMERICHOST;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        if (::getaddrinfo(address.c_str(), "0", &hints, &found) != 0) {
+            throw std::runtime_error("not a numeric address: " + address);
         }
+        sockaddr_storage storage{};
+        socklen_t length = found->ai_addrlen;
+        std::memcpy(&storage, found->ai_addr, length);
+        ::freeaddrinfo(found);
         auto* any = reinterpret_cast<sockaddr*>(&storage);
+        fd_ = ::socket(any->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd_ < 0 || ::bind(fd_, any, length) != 0 || ::listen(fd_, saturated ? 0 : 8) != 0 ||
             ::getsockname(fd_, any, &length) != 0) {
             throw std::runtime_error("cannot listen on " + address + ": " + std::strerror(errno));
         }
-        port = ntohs(v6 ? reinterpret_cast<sockaddr_in6*>(any)->sin6_port
-                        : reinterpret_cast<sockaddr_in*>(any)->sin_port);
-        if (saturated) {
-            const int filler = ::socket(any->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            if (filler < 0 || ::connect(filler, any, length) != 0) {
-                throw std::runtime_error("cannot fill the listener's queue");
-            }
-            fillers_.push_back(filler);
+        port = ntohs(any->sa_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(any)->sin6_port
+                                                : reinterpret_cast<sockaddr_in*>(any)->sin_port);
+        filler_ = saturated ? ::socket(any->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0) : -1;
+        if (saturated && (filler_ < 0 || ::connect(filler_, any, length) != 0)) {
+            throw std::runtime_error("cannot fill the listener's queue");
         }
     }
     ~TcpListener() {
-        for (int fd : fillers_) {
-            ::close(fd);
-        }
+        ::close(filler_);
         ::close(fd_);
     }
     TcpListener(const TcpListener&) = delete;
@@ -67,7 +59,7 @@ public:
 
 private:
     int fd_ = -1;
-    std::vector<int> fillers_;
+    int filler_ = -1;
 };
 
 }  // namespace virelo::test
