@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
         const double ours = MedianMs(21, [&] { RunProcess(pair.ours); });
         const double theirs = MedianMs(21, [&] { RunProcess(pair.theirs); });
         std::printf("%-16s virelo-check %6.2f ms   %-28s %6.2f ms   ratio %.2f (goal at most 1)\n",
-                    pair.what, ours, pair.theirs[0] + std::string(" ") + pair.theirs[1], theirs,
-                    ours / theirs);
+                    pair.what, ours, (pair.theirs[0] + std::string(" ") + pair.theirs[1]).c_str(),
+                    theirs, ours / theirs);
     }
     return 0;
 }
