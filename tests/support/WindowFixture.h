@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -9,6 +10,7 @@
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 #include <sstream>
 
@@ -36,10 +38,18 @@ inline std::vector<std::string> Split(const std::string& text) {
 }
 
 // The real main window on the offscreen platform, with a private TEMP, a fixed clock, recorded
-// message boxes and counted socket sessions.
+// message boxes and counted socket sessions. The window is open, shown and active before each
+// test (a test may open another in its place), and controls are used by their names as a user
+// would use them.
 class WindowFixture : public ::testing::Test {
 protected:
+    using Texts = std::vector<std::string>;
     static constexpr double kDpi = 96.0;
+
+    void SetUp() override {
+        window = open();
+        activate();  // fonts, styles, layout and focus handling are final once shown
+    }
 
     // The window with the given components; a component left out is the real one of this
     // system, over the test's network and registry.
@@ -57,38 +67,16 @@ protected:
         return std::make_unique<ui::frmVIRELO>(platform, sideWindows, std::move(components), kDpi);
     }
     // Shows the window and makes it active, which focus handling needs.
-    static void activate(QWidget& window) {
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    void activate() {
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
     static std::string focusName() {
         QWidget* focus = QApplication::focusWidget();
         return focus == nullptr ? "(none)" : focus->objectName().toStdString();
     }
-
-    TempDir temp;
-    ScopedEnv tempEnv{"TEMP", temp.path()};
-    CountingSockets sockets;
-    ScriptedIcmp icmp;
-    platform::posix::PosixFiles files;
-    FixedClock clock;
-    platform::posix::PosixProcesses processes;
-    RecordingBoxes boxes;
-    platform::RegistryTree registry;
-    platform::posix::PosixNetwork network;
-    platform::Platform platform{sockets, icmp, files, clock, processes, boxes, registry};
-    ui::HelpWindows sideWindows{kDpi};
-};
-
-// A tab's tests: the window is open before each test, and controls are used by their names as a
-// user would use them.
-class TabFixture : public WindowFixture {
-protected:
-    using Texts = std::vector<std::string>;
-
-    void SetUp() override { window = open(); }
 
     // Types into a combo box, a text box or a message pane.
     void set(const char* name, const std::string& text) {
@@ -107,26 +95,24 @@ protected:
             set(field.substr(0, equals).c_str(), field.substr(equals + 1));
         }
     }
+    // The text of a combo box, a message pane or any control with a caption or a text.
     std::string text(const char* name) const {
         if (const auto* combo = window->control<QComboBox>(name)) {
             return combo->currentText().toStdString();
         }
-        if (const auto* line = window->control<QLineEdit>(name)) {
-            return line->text().toStdString();
+        if (const auto* pane = window->pane(name)) {
+            return pane->text();
         }
-        return window->pane(name)->text();
+        return window->control(name)->property("text").toString().toStdString();
     }
     // The items of a combo box or a list box, in order.
     Texts items(const char* name) const {
+        const auto* combo = window->control<QComboBox>(name);
+        const QAbstractItemModel* model =
+            combo ? combo->model() : window->control<QListWidget>(name)->model();
         Texts list;
-        if (const auto* combo = window->control<QComboBox>(name)) {
-            for (int i = 0; i < combo->count(); ++i) {
-                list.push_back(combo->itemText(i).toStdString());
-            }
-        } else if (const auto* box = window->control<QListWidget>(name)) {
-            for (int i = 0; i < box->count(); ++i) {
-                list.push_back(box->item(i)->text().toStdString());
-            }
+        for (int i = 0; i < model->rowCount(); ++i) {
+            list.push_back(model->index(i, 0).data().toString().toStdString());
         }
         return list;
     }
@@ -137,14 +123,24 @@ protected:
     }
     ui::SysColour colour(const char* name) const { return ui::BackColour(window->control(name)); }
     Texts boxTexts() const {
-        Texts texts;
-        for (const auto& box : boxes.boxes) {
-            texts.push_back(box.text);
-        }
+        Texts texts(boxes.boxes.size());
+        std::ranges::transform(boxes.boxes, texts.begin(), &RecordingBoxes::Box::text);
         return texts;
     }
 
-    std::unique_ptr<ui::frmVIRELO> window;
+    TempDir temp;
+    ScopedEnv tempEnv{"TEMP", temp.path()};
+    CountingSockets sockets;
+    ScriptedIcmp icmp;
+    platform::posix::PosixFiles files;
+    FixedClock clock;
+    platform::posix::PosixProcesses processes;
+    RecordingBoxes boxes;
+    platform::RegistryTree registry;
+    platform::posix::PosixNetwork network;
+    platform::Platform platform{sockets, icmp, files, clock, processes, boxes, registry};
+    ui::HelpWindows sideWindows{kDpi};
+    std::unique_ptr<ui::frmVIRELO> window;  // declared last: it goes before what it uses
 };
 
 }  // namespace virelo::test

@@ -1,5 +1,4 @@
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QRadioButton>
 #include <QSignalSpy>
 
@@ -13,15 +12,9 @@ using Names = std::vector<std::string>;
 
 class FocusTest : public test::WindowFixture {
 protected:
-    void SetUp() override {
-        window = open();
-        activate(*window);
-    }
     void bringToFront(int page) {
         // Switching to the page that is already in front raises no switch event.
-        if (window->SSTabVIRELO()->currentIndex() == page) {
-            window->SSTabVIRELO()->setCurrentIndex((page + 1) % 5);
-        }
+        window->SSTabVIRELO()->setCurrentIndex((page + 1) % 5);
         window->SSTabVIRELO()->setCurrentIndex(page);
     }
     // Presses Tab from the focused control `count` times and records where the focus went.
@@ -33,18 +26,23 @@ protected:
         }
         return visited;
     }
-
-    std::unique_ptr<frmVIRELO> window;
 };
 
-// Tab follows each page's tab order, where of an option-button group only the selected button
-// takes a stop, and goes from the last control to the page's wrap control on the next page, whose
-// focus handler sends the focus back to the first one. The JDBC tab's wrap control, on the hidden
-// TCP/IP tab, has no focus handler: the focus comes back only when its text changes.
-TEST_F(FocusTest, TabFollowsEachPagesOrderAndWraps) {
+// The window opens with the focus in the first input control, and bringing a page to the front
+// focuses its first one. Tab then follows each page's tab order, where of an option-button group
+// only the selected button takes a stop, and goes from the last control to the page's wrap control
+// on the next page, whose focus handler sends the focus back to the first one. The JDBC tab's wrap
+// control, on the hidden TCP/IP tab, has no focus handler: the focus comes back only when its text
+// changes.
+TEST_F(FocusTest, EachPageFocusesItsFirstInputControlAndTabFollowsItsOrderAndWraps) {
+    EXPECT_EQ(focusName(), "txtEnterHostName");
     const std::size_t rows[] = {15, 13, 25, 12, 21};  // each table's rows, wrap row included
+    const char* first[] = {"txtEnterHostName", "txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
+                           "cmbDriverClassJDBC"};
     for (int page = 0; page < 5; ++page) {
+        SCOPED_TRACE(page);
         bringToFront(page);
+        EXPECT_EQ(focusName(), first[page]);
         const auto table = TabOrderTable(page);
         ASSERT_EQ(table.size(), rows[page]);
         Names expected;
@@ -55,24 +53,17 @@ TEST_F(FocusTest, TabFollowsEachPagesOrderAndWraps) {
             }
         }
         expected.push_back(page == 4 ? table.back() : expected.front());
-        EXPECT_EQ(tabThrough(static_cast<int>(expected.size()) - 1), expected) << "page " << page;
+        EXPECT_EQ(tabThrough(static_cast<int>(expected.size()) - 1), expected);
     }
-    EXPECT_EQ(window->SSTabVIRELO()->currentIndex(), 4);
     QTest::keyClicks(QApplication::focusWidget(), "x");
-    EXPECT_EQ(window->control<QLineEdit>("txtEnterHostName")->text(), "x");
+    EXPECT_EQ(text("txtEnterHostName"), "x");
     EXPECT_EQ(focusName(), "cmbDriverClassJDBC");
 }
 
-// Bringing a page to the front focuses its first input control; Shift+Tab stays on the page, and
-// of an option-button group only the selected button takes a stop.
-TEST_F(FocusTest, BringingAPageToTheFrontFocusesItsFirstInputControl) {
-    EXPECT_EQ(focusName(), "txtEnterHostName") << "the window opens with the focus there";
-    const char* first[] = {"txtEnterHostName", "txtUserNameCon", "cboSystemDSN", "cboODBCSysDSN",
-                           "cmbDriverClassJDBC"};
-    for (int page = 0; page < 5; ++page) {
-        bringToFront(page);
-        EXPECT_EQ(focusName(), first[page]) << "page " << page;
-    }
+// Shift+Tab stays on the page, and of an option-button group only the selected button takes a
+// stop; typing keeps the focus in the box, and a click into a wrap control of a hidden page sends
+// the focus back to the page in front.
+TEST_F(FocusTest, ShiftTabAndClicksIntoHiddenPages) {
     bringToFront(3);
     window->control<QRadioButton>("optODBCUsrDSN")->setChecked(true);
     window->control("cboODBCSysDSN")->setFocus();
@@ -83,33 +74,30 @@ TEST_F(FocusTest, BringingAPageToTheFrontFocusesItsFirstInputControl) {
 
     bringToFront(0);
     QTest::keyClicks(window->control("txtEnterHostName"), "db-server");
-    EXPECT_EQ(focusName(), "txtEnterHostName") << "typing keeps the focus in the box";
-    // A click into a wrap control of a hidden page sends the focus back to the page in front.
+    EXPECT_EQ(focusName(), "txtEnterHostName");
     window->control("cboODBCSysDSN")->setFocus();
     EXPECT_EQ(focusName(), "txtEnterHostName");
 }
 
+// The Tab key code on the close button shows a box, from its KeyDown and its KeyPress handler;
+// Ctrl+I types character 9 on the button, a plain Tab only moves the focus.
 TEST_F(FocusTest, TabKeyCodeOnTheCloseButtonShowsTheBox) {
     window->cmdCloseTCP_KeyDown('A');
     window->cmdCloseTCP_KeyPress('a');
-    EXPECT_TRUE(boxes.boxes.empty());
     window->cmdCloseTCP_KeyDown(9);
     window->cmdCloseTCP_KeyPress(9);
-    ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[0].text + "|" + boxes.boxes[0].title, "tab key pressed|VIRELO");
+    ASSERT_EQ(boxTexts(), (Texts{"tab key pressed", "tab key pressed"}));
+    EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
     EXPECT_EQ(boxes.boxes[0].icon, platform::BoxIcon::None);
 
-    // Ctrl+I types character 9 on the button; a plain Tab only moves the focus.
-    boxes.boxes.clear();
-    bringToFront(1);
-    bringToFront(0);
+    bringToFront(0);  // the order with its wrap row
     QWidget* close = window->control("cmdCloseTCP");
     close->setFocus();
     QKeyEvent ctrlI(QEvent::KeyPress, Qt::Key_I, Qt::ControlModifier, QStringLiteral("\t"));
     QApplication::sendEvent(close, &ctrlI);
-    ASSERT_EQ(boxes.boxes.size(), 1u);
+    ASSERT_EQ(boxes.boxes.size(), 3u);
     QTest::keyClick(close, Qt::Key_Tab);
-    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes.size(), 3u);
     EXPECT_EQ(focusName(), "txtEnterHostName");
 }
 
@@ -120,23 +108,22 @@ TEST_F(FocusTest, EveryClickOnAnOptionButtonRunsItsClickHandler) {
     auto* byAddress = window->control<OptionButton>("optHostbyAddr");
     QSignalSpy nameClicks(byName, &OptionButton::Click);
     QSignalSpy addressClicks(byAddress, &OptionButton::Click);
-    auto* host = window->control<QLineEdit>("txtEnterHostName");
 
-    host->setText("db-server");
+    set("txtEnterHostName", "db-server");
     QTest::mouseClick(byName, Qt::LeftButton);  // selected already
-    EXPECT_EQ(host->text(), "") << "its Click handler clears the server fields";
+    EXPECT_EQ(text("txtEnterHostName"), "") << "its Click handler clears the server fields";
     EXPECT_EQ(nameClicks.count(), 1);
 
     QTest::mouseClick(byAddress, Qt::LeftButton);
     EXPECT_TRUE(byAddress->isChecked());
     EXPECT_EQ(addressClicks.count(), 1) << "a click that selects runs the handler once";
-    host->setText("10.0.0.1");  // its change handler takes the focus into the box
+    set("txtEnterHostName", "10.0.0.1");  // its change handler takes the focus into the box
     byAddress->setFocus();
     QTest::keyClick(byAddress, Qt::Key_Left);
     EXPECT_TRUE(byName->isChecked());
     EXPECT_EQ(focusName(), "optHostbyName");
     EXPECT_EQ(nameClicks.count(), 2) << "the arrow keys select with a click";
-    EXPECT_EQ(host->text(), "");
+    EXPECT_EQ(text("txtEnterHostName"), "");
 
     byAddress->setChecked(true);
     byAddress->setChecked(true);

@@ -1,6 +1,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
+#include <algorithm>
 
 #include "support/WindowFixture.h"
 #include "ui/HelpTexts.h"
@@ -10,42 +10,28 @@ namespace {
 
 using HelpTest = test::WindowFixture;
 
-void DeleteClosedWindows() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-int CountTopLevel(const QString& name) {
-    int count = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        count += w->objectName() == name ? 1 : 0;
-    }
-    return count;
-}
-
-TEST_F(HelpTest, OneAboutWindowForTheWholeProgram) {
-    auto window = open();
-    window->control<QPushButton>("cmdAboutTCP")->click();
+// One About window serves the whole program; help windows are one per topic, come back with
+// their initial text, and stay open when the main window closes.
+TEST_F(HelpTest, SideWindowsAreOneOfAKindAndOutliveTheWindow) {
+    const auto abouts = [] {
+        return std::ranges::count_if(QApplication::topLevelWidgets(),
+                                     [](QWidget* w) { return w->objectName() == "frmAbout"; });
+    };
+    click("cmdAboutTCP");
     QWidget* about = sideWindows.Instance(SideWindow::About);
     ASSERT_NE(about, nullptr);
-    window->control<QPushButton>("cmbJDBCAbout")->click();
+    click("cmbJDBCAbout");
     EXPECT_EQ(sideWindows.Instance(SideWindow::About), about);
-    EXPECT_EQ(CountTopLevel("frmAbout"), 1);
+    EXPECT_EQ(abouts(), 1);
     EXPECT_EQ(about->windowTitle(), "About VIRELO");
     EXPECT_EQ(about->findChild<QLabel*>("Label1")->text(),
               "Orvane Nembrion Virelo Version 2.81.TC1");
     EXPECT_FALSE(about->isModal());
-
-    about->findChild<QPushButton*>("cmdClose")->click();
-    DeleteClosedWindows();
+    about->findChild<QAbstractButton*>("cmdClose")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed ones go
     EXPECT_EQ(sideWindows.Instance(SideWindow::About), nullptr);
-    EXPECT_EQ(CountTopLevel("frmAbout"), 0);
-}
+    EXPECT_EQ(abouts(), 0);
 
-// Help windows are one per topic, come back with their initial text, and stay open when the
-// main window closes.
-TEST_F(HelpTest, HelpWindowsComeBackWithTheirInitialTextAndOutliveTheWindow) {
-    auto window = open();
-    window->show();
     const std::tuple<const char*, SideWindow, const char*> buttons[] = {
         {"cmdtcphelp", SideWindow::TcpHelp, "TCP Help"},
         {"cmdhelpnative", SideWindow::NativeHelp, "Native Connect Help"},
@@ -53,7 +39,7 @@ TEST_F(HelpTest, HelpWindowsComeBackWithTheirInitialTextAndOutliveTheWindow) {
         {"cmdhelpodbc", SideWindow::OdbcHelp, "ODBC Help"},
         {"cmdhelpjdbc", SideWindow::JdbcHelp, "JDBC Help"}};
     for (const auto& [button, which, caption] : buttons) {
-        window->control<QPushButton>(button)->click();
+        click(button);
         ASSERT_NE(sideWindows.Instance(which), nullptr) << button;
         EXPECT_EQ(sideWindows.Instance(which)->windowTitle(), caption);
     }
@@ -63,20 +49,19 @@ TEST_F(HelpTest, HelpWindowsComeBackWithTheirInitialTextAndOutliveTheWindow) {
     const QString initial = text->toPlainText();
     EXPECT_TRUE(initial.startsWith("TCPIP TAB WINDOW:\n"));
     EXPECT_FALSE(text->isReadOnly());
-
-    window->control<QPushButton>("cmdtcphelp")->click();
+    click("cmdtcphelp");
     EXPECT_EQ(sideWindows.Instance(SideWindow::TcpHelp), tcp) << "pressed again: same window";
 
     text->setPlainText("edited by the user");
     tcp->close();
-    DeleteClosedWindows();
-    window->control<QPushButton>("cmdtcphelp")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed ones go
+    click("cmdtcphelp");
     QWidget* again = sideWindows.Instance(SideWindow::TcpHelp);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->findChild<QPlainTextEdit*>("Text1")->toPlainText(), initial);
 
-    window->control<QPushButton>("cmdODBCClose")->click();
-    DeleteClosedWindows();
+    click("cmdODBCClose");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // closed ones go
     EXPECT_FALSE(window->isVisible());
     ASSERT_NE(sideWindows.Instance(SideWindow::OdbcHelp), nullptr);
     EXPECT_TRUE(sideWindows.Instance(SideWindow::OdbcHelp)->isVisible());

@@ -1,6 +1,5 @@
 // The JDBC tab on the real window, with a real JVM running the test class against H2 in memory.
 #include <filesystem>
-#include <fstream>
 
 #include "jdbc/JdbcLaunch.h"
 #include "support/WindowFixture.h"
@@ -10,12 +9,22 @@ namespace virelo::ui {
 namespace {
 
 namespace fs = std::filesystem;
-using Texts = std::vector<std::string>;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
-class JdbcTabTest : public test::TabFixture {
+class JdbcTabTest : public test::WindowFixture {
 protected:
     static constexpr const char* kClassPath =
         VIRELO_JDBC_JAR ":/usr/share/java/h2.jar:/usr/share/java/postgresql.jar";
+
+    // Every test runs in a private current directory, where nothing may be written.
+    void SetUp() override {
+        fs::create_directory(temp.file("cwd"));
+        fs::current_path(temp.file("cwd"));
+        WindowFixture::SetUp();
+    }
+    void TearDown() override { fs::current_path(startDir); }
 
     QListWidget* params() { return window->control<QListWidget>("lstParamsJDBC"); }
     std::string pane() const { return text("txtMessagesJDBC"); }
@@ -34,38 +43,27 @@ protected:
     void ping(const std::string& driver, const std::string& url, const std::string& user,
               const std::string& password) {
         window->control<QAbstractButton>("optStringURLJDBC")->setChecked(true);
-        set("txtConURLJDBC", url);
-        set("cmbDriverClassJDBC", driver);
-        set("txtUserJDBC", user);
-        set("txtPassJDBC", password);
+        fill("txtConURLJDBC=" + url + "|cmbDriverClassJDBC=" + driver + "|txtUserJDBC=" + user +
+             "|txtPassJDBC=" + password);
         click("cmdConnectCompJDBC");
     }
     // Every file under TEMP, whatever its name.
     std::string allLogs() const {
         std::string all;
         for (const auto& entry : fs::recursive_directory_iterator(temp.path())) {
-            if (entry.is_regular_file()) {
-                std::ifstream in(entry.path(), std::ios::binary);
-                all.append(std::istreambuf_iterator<char>(in), {});
-            }
+            all += entry.is_regular_file() ? temp.read(entry.path().lexically_relative(temp.path()))
+                                           : "";
         }
         return all;
     }
-    // Runs `run` with a private current directory and says whether anything was written there.
-    template <typename Run>
-    bool writesIntoTheCurrentDirectory(Run run) {
-        fs::create_directory(temp.file("cwd"));
-        const fs::path startDir = fs::current_path();
-        fs::current_path(temp.file("cwd"));
-        run();
-        fs::current_path(startDir);
-        return !fs::is_empty(temp.file("cwd"));
-    }
 
+    const fs::path startDir = fs::current_path();
     test::ScopedEnv classPath{"CLASSPATH", std::string(kClassPath)};
 };
 
-TEST_F(JdbcTabTest, StartUpFillsTheFixedListsAndThePathLines) {
+// Start-up fills the fixed lists and the path lines; a ping without java on PATH shows the launch
+// box and leaves the pane as it was.
+TEST_F(JdbcTabTest, StartUpFillsTheListsAndAPingWithoutJavaShowsTheLaunchBox) {
     EXPECT_EQ(pane(), pathLines());
     const std::string protocols =
         "kasoctcp|kbsoctcp|kbsocspx|kasocspx|kcsoctcp|kcsocspx|kcipcip|kbipcnmp|kaipcnmp";
@@ -84,6 +82,13 @@ TEST_F(JdbcTabTest, StartUpFillsTheFixedListsAndThePathLines) {
         EXPECT_EQ(items(name), test::Split(expected)) << name;
         EXPECT_TRUE(current == nullptr || text(name) == current) << name;
     }
+
+    test::ScopedEnv noJava("PATH", temp.file("no-such-dir"));
+    ping("org.h2.Driver", "jdbc:h2:mem:x", "sa", "pw");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, jdbc::JavaLaunchFailureText(2));
+    EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
+    EXPECT_EQ(pane(), pathLines());
 }
 
 TEST_F(JdbcTabTest, ParameterListAndUrlBuilding) {
@@ -131,15 +136,15 @@ TEST_F(JdbcTabTest, PingAgainstH2ShowsTheReportWithoutThePassword) {
         "txtUserJDBC=sa|txtPassJDBC=s3cret-pw");
     click("cmdConnectCompJDBC");
     const std::string report = pane();
-    EXPECT_EQ(report.rfind(pathLines() + "\r\n", 0), 0u) << report;
+    EXPECT_THAT(report, StartsWith(pathLines() + "\r\n"));
     for (const char* expected :
          {" : URL: jdbc:h2:mem:built\r\n", " : User: sa\r\n", " : Password: given\r\n",
           " : Connecting (VireloJDBC gives up after 30 s without an answer", " : Connected\r\n",
           " : Database: H2 ", " : JDBC version: 4.", " : Connected as user: SA\r\n",
           " : Connection closed"}) {
-        EXPECT_NE(report.find(expected), std::string::npos) << expected << " in\n" << report;
+        EXPECT_THAT(report, HasSubstr(expected));
     }
-    EXPECT_EQ((report + allLogs()).find("s3cret-pw"), std::string::npos) << "no password";
+    EXPECT_THAT(report + allLogs(), Not(HasSubstr("s3cret-pw")));
     EXPECT_EQ(text("txtConURLJDBC"), "");
     EXPECT_TRUE(window->pane("txtMessagesJDBC")->textCursor().atEnd());
     EXPECT_TRUE(boxes.boxes.empty());
@@ -147,7 +152,7 @@ TEST_F(JdbcTabTest, PingAgainstH2ShowsTheReportWithoutThePassword) {
     // Pressed again: only the second report, under fresh PATH lines.
     click("cmdConnectCompJDBC");
     const std::string again = pane();
-    EXPECT_EQ(again.rfind(pathLines(), 0), 0u);
+    EXPECT_THAT(again, StartsWith(pathLines()));
     const auto first = again.find("VireloJDBC received");
     EXPECT_NE(first, std::string::npos) << again;
     EXPECT_EQ(first, again.rfind("VireloJDBC received")) << again;
@@ -173,15 +178,14 @@ TEST_F(JdbcTabTest, NoArgumentShapeShowsThePasswordOrWritesElsewhere) {
         {"java.lang.String", "jdbc:none:a\r\nb;pwd=Pw-11\nc", "sa", "",
          " : URL: jdbc:none:a\\r\\nb;pwd=****\r\n"},
     };
-    EXPECT_FALSE(writesIntoTheCurrentDirectory([&] {
-        for (const auto& shape : shapes) {
-            ping(shape.driver, shape.url, shape.user, shape.password);
-            for (const std::string& expected : test::Split(shape.expected)) {
-                EXPECT_NE(pane().find(expected), std::string::npos) << expected << " in " << pane();
-            }
-            EXPECT_EQ((pane() + allLogs()).find("Pw-"), std::string::npos) << pane();
+    for (const auto& shape : shapes) {
+        ping(shape.driver, shape.url, shape.user, shape.password);
+        for (const std::string& expected : test::Split(shape.expected)) {
+            EXPECT_THAT(pane(), HasSubstr(expected));
         }
-    })) << "the class wrote outside its log";
+        EXPECT_THAT(pane() + allLogs(), Not(HasSubstr("Pw-")));
+    }
+    EXPECT_TRUE(fs::is_empty(temp.file("cwd"))) << "the class wrote outside its log";
     EXPECT_TRUE(boxes.boxes.empty());
 
     // A double quote in TEMP: the log file's path cannot be one argument, and nothing is echoed.
@@ -189,36 +193,23 @@ TEST_F(JdbcTabTest, NoArgumentShapeShowsThePasswordOrWritesElsewhere) {
     fs::create_directory(quoted);
     test::ScopedEnv tempWithQuote("TEMP", quoted);
     ping("org.h2.Driver", "jdbc:h2:mem:a", "sa", "Pw-12");
-    EXPECT_NE(pane().find(" : The log file's path did not reach VireloJDBC as one argument"),
-              std::string::npos)
-        << pane();
-    EXPECT_EQ(pane().find("Pw-12"), std::string::npos) << pane();
-    EXPECT_EQ(pane().find(" sa"), std::string::npos) << "no argument is echoed:\n" << pane();
+    EXPECT_THAT(pane(),
+                HasSubstr(" : The log file's path did not reach VireloJDBC as one argument"));
+    // No argument is echoed.
+    EXPECT_THAT(pane(), Not(HasSubstr("Pw-12")));
+    EXPECT_THAT(pane(), Not(HasSubstr(" sa")));
 }
 
 TEST_F(JdbcTabTest, TheProgramsOwnClassRunsWithoutCLASSPATHAndNoStrayOne) {
     requireJvm();
     // A class of the same name in the current directory is never run.
     test::ScopedEnv noClassPath("CLASSPATH", std::nullopt);
-    writesIntoTheCurrentDirectory([&] {
-        std::ofstream("VireloJDBC.class") << "not a class";
-        ping("org.h2.Driver", "jdbc:h2:mem:x", "sa", "pw");
-    });
-    EXPECT_EQ(pane().rfind(pathLines(""), 0), 0u) << "the pane shows the user's variable";
-    EXPECT_NE(pane().find(" : ClassNotFoundException: org.h2.Driver was not found on the "
-                          "CLASSPATH (" VIRELO_JDBC_JAR ")"),
-              std::string::npos)
-        << pane();
-    EXPECT_TRUE(boxes.boxes.empty());
-}
-
-TEST_F(JdbcTabTest, JavaMissingFromPathShowsTheLaunchBox) {
-    test::ScopedEnv noJava("PATH", temp.file("no-such-dir"));
+    temp.write("cwd/VireloJDBC.class", "not a class");
     ping("org.h2.Driver", "jdbc:h2:mem:x", "sa", "pw");
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, jdbc::JavaLaunchFailureText(2));
-    EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
-    EXPECT_EQ(pane(), pathLines());
+    EXPECT_THAT(pane(), StartsWith(pathLines(""))) << "the pane shows the user's variable";
+    EXPECT_THAT(pane(), HasSubstr(" : ClassNotFoundException: org.h2.Driver was not found on the "
+                                  "CLASSPATH (" VIRELO_JDBC_JAR ")"));
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 }  // namespace

@@ -13,9 +13,11 @@ namespace virelo::ui {
 namespace {
 
 namespace reg = platform::reg;
-using Texts = std::vector<std::string>;
+using testing::HasSubstr;
+using testing::Not;
+using testing::StartsWith;
 
-class OdbcTabTest : public test::TabFixture {
+class OdbcTabTest : public test::WindowFixture {
 protected:
     void SetUp() override {
         if (!std::filesystem::exists(test::kSqliteDriver)) {
@@ -28,7 +30,7 @@ protected:
         registry.setString(reg::kLocalMachine, odbc::kDataSourcesKey, "tab-lite", "SQLite3");
         registry.setString(reg::kLocalMachine, odbc::kDataSourcesKey, "Another System DSN", "x");
         registry.setString(reg::kCurrentUser, odbc::kDataSourcesKey, "tab-mine", "SQLite3");
-        window = open();
+        WindowFixture::SetUp();
     }
     // The ten display fields in the order of the two frames.
     Texts fields() const {
@@ -42,9 +44,8 @@ protected:
         return values;
     }
     void ping(const std::string& dsn, const std::string& user = "", const std::string& pw = "") {
-        set(checked("optODBCSysDSN") ? "cboODBCSysDSN" : "cboODBCUsrDSN", dsn);
-        set("txtODBCUID", user);
-        set("txtODBCPWD", pw);
+        fill((checked("optODBCSysDSN") ? "cboODBCSysDSN=" : "cboODBCUsrDSN=") + dsn +
+             "|txtODBCUID=" + user + "|txtODBCPWD=" + pw);
         click("cmdODBCPing");
     }
     // The two lists' texts and colours, "W" for the window colour and "M" for the menu colour.
@@ -54,18 +55,19 @@ protected:
         };
         return cue("cboODBCSysDSN") + " " + cue("cboODBCUsrDSN");
     }
-    OdbcTab& tab() const { return window->odbcTab(); }
+    std::string log() const { return window->odbcTab().ODBCLogPath; }
     std::string pane() const { return text("txtDiagODBC"); }
 
     test::OdbcIni ini;
 };
 
-TEST_F(OdbcTabTest, PingFillsTheTenFieldsWithTheTwoVersionsCrossed) {
+// A ping fills the ten fields and shows its own log; a failed one keeps the fields and shows its
+// log with the verdict under it.
+TEST_F(OdbcTabTest, PingFillsTheTenFieldsAndAFailedOneKeepsThem) {
     EXPECT_EQ(items("cboODBCSysDSN"), (Texts{"tab-lite", "Another System DSN"}));
     EXPECT_EQ(items("cboODBCUsrDSN"), (Texts{"tab-mine"}));
     EXPECT_EQ(lists(), "/W /M") << "start-up selects the system list";
-    set("txtDrvSQLVal", "stale");
-    set("txtDrvODBCConfVal", "stale");
+    fill("txtDrvSQLVal=stale|txtDrvODBCConfVal=stale");
     ping("tab-lite", "someone", "pane-secret");
 
     Texts shown = fields();
@@ -75,31 +77,25 @@ TEST_F(OdbcTabTest, PingFillsTheTenFieldsWithTheTwoVersionsCrossed) {
     // manager's.
     EXPECT_EQ(shown, (Texts{"", test::OdbcProcessConfig::SqliteDatabase(), "SQLite", "(version)",
                             "sqlite3odbc.so", "0.9998", "03.00", "03.52", "", ""}));
-
     // The pane shows the ping's own log file, which stays in TEMP, apart from the TCP/IP log.
-    ASSERT_FALSE(tab().ODBCLogPath.empty());
-    EXPECT_NE(tab().ODBCLogPath, window->LogPath);
-    EXPECT_EQ(pane(), window->general().ReadTextFile(tab().ODBCLogPath));
-    EXPECT_NE(pane().find("3:04:05 PM : ODBC connection closed."), std::string::npos);
-    EXPECT_EQ(pane().find("ERROR"), std::string::npos);
-    EXPECT_EQ(pane().find("pane-secret"), std::string::npos);
+    const std::string firstLog = log();
+    ASSERT_FALSE(firstLog.empty());
+    EXPECT_NE(firstLog, window->LogPath);
+    EXPECT_EQ(pane(), window->general().ReadTextFile(firstLog));
+    EXPECT_THAT(pane(), HasSubstr("3:04:05 PM : ODBC connection closed."));
+    EXPECT_THAT(pane(), Not(HasSubstr("ERROR")));
+    EXPECT_THAT(pane(), Not(HasSubstr("pane-secret")));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the busy cursor is gone";
-}
 
-TEST_F(OdbcTabTest, FailedPingKeepsTheFieldsAndShowsTheLogWithTheVerdict) {
-    ping("tab-lite");
     const Texts before = fields();
-    const std::string firstLog = tab().ODBCLogPath;
-
     ping("no-such-source", "x", "pane-secret");
     EXPECT_EQ(fields(), before);
-    EXPECT_NE(tab().ODBCLogPath, firstLog) << "each ping writes a new log file";
+    EXPECT_NE(log(), firstLog) << "each ping writes a new log file";
     EXPECT_TRUE(std::filesystem::exists(firstLog));
-    const std::string log = window->general().ReadTextFile(tab().ODBCLogPath);
-    EXPECT_EQ(pane(), log + "\r\nERROR IN ANALYZING DRIVER");
-    EXPECT_NE(log.find("\r\n3:04:05 PM : SQLState = IM002\r\n"), std::string::npos) << log;
-    EXPECT_EQ(pane().find("SQLGetInfo"), std::string::npos) << "only this ping's lines";
-    EXPECT_EQ(pane().find("pane-secret"), std::string::npos);
+    EXPECT_EQ(pane(), window->general().ReadTextFile(log()) + "\r\nERROR IN ANALYZING DRIVER");
+    EXPECT_THAT(pane(), HasSubstr("\r\n3:04:05 PM : SQLState = IM002\r\n"));
+    EXPECT_THAT(pane(), Not(HasSubstr("SQLGetInfo"))) << "only this ping's lines";
+    EXPECT_THAT(pane(), Not(HasSubstr("pane-secret")));
 }
 
 // The options swap the colours and empty both texts, and only the chosen list's text counts;
@@ -146,8 +142,9 @@ TEST_F(OdbcTabTest, OptionsClearAndTabSwitch) {
     EXPECT_EQ(items("cboODBCSysDSN").size() + items("cboODBCUsrDSN").size(), 0u);
 }
 
-TEST_F(OdbcTabTest, EmptyDataSourceAsksForOneAndMovesTheFocus) {
-    activate(*window);
+// A ping without a data source asks for one, moves the focus there and leaves no log file; one
+// whose log file cannot be chosen says so in the pane.
+TEST_F(OdbcTabTest, APingThatCannotRunAsksOrReportsWhy) {
     window->SSTabVIRELO()->setCurrentIndex(3);
     set("txtDiagODBC", "earlier text");
     for (const char* option : {"optODBCSysDSN", "optODBCUsrDSN"}) {
@@ -162,16 +159,13 @@ TEST_F(OdbcTabTest, EmptyDataSourceAsksForOneAndMovesTheFocus) {
     EXPECT_EQ(boxes.boxes[0].title, kProgramName);
     EXPECT_EQ(boxes.boxes[0].icon, platform::BoxIcon::None);
     EXPECT_EQ(pane(), "earlier text");
-    EXPECT_FALSE(std::filesystem::exists(tab().ODBCLogPath)) << "no ODBC call, no log file";
-}
+    EXPECT_FALSE(std::filesystem::exists(log())) << "no ODBC call, no log file";
 
-TEST_F(OdbcTabTest, ALogFileThatCannotBeChosenIsReportedInThePane) {
     test::ScopedEnv missingTemp("TEMP", temp.file("no-such-directory"));
-    ping("tab-lite");
-    EXPECT_EQ(pane().rfind("Fatal Error Fail to Obtain ODBC Information\r\nError Number: 76 ", 0),
-              0u)
-        << pane();
-    EXPECT_NE(pane().find("no-such-directory"), std::string::npos) << pane();
+    ping("tab-mine");
+    EXPECT_THAT(pane(),
+                StartsWith("Fatal Error Fail to Obtain ODBC Information\r\nError Number: 76 "));
+    EXPECT_THAT(pane(), HasSubstr("no-such-directory"));
     EXPECT_EQ(text("txtConInfoDBMSVal"), "") << "nothing was connected";
 }
 

@@ -7,9 +7,9 @@
 namespace virelo::ui {
 namespace {
 
-using Texts = std::vector<std::string>;
+using testing::StartsWith;
 
-class TcpipTabTest : public test::TabFixture {
+class TcpipTabTest : public test::WindowFixture {
 protected:
     void ping(const std::string& host, bool byName = true) {
         click(byName ? "optHostbyName" : "optHostbyAddr");
@@ -23,12 +23,10 @@ protected:
         click("cmdRetrieve");
     }
     std::string diag() const { return text("txtDiagTCP"); }
-    int logFiles() const {
-        int count = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(temp.path())) {
-            count += entry.path().extension() == ".log" ? 1 : 0;
-        }
-        return count;
+    long logFiles() const {
+        return std::ranges::count_if(
+            std::filesystem::directory_iterator(temp.path()),
+            [](const auto& file) { return file.path().extension() == ".log"; });
     }
 };
 
@@ -53,7 +51,8 @@ TEST_F(TcpipTabTest, HostWithTwoAddressesShowsTheSecondReportAlone) {
               "\r\n3:04:05 PM : Host Aliases retrieved"
               "\r\n3:04:05 PM : Host IP Address(s) retrieved");
     EXPECT_EQ(icmp.requests, 2);
-    EXPECT_EQ(logFiles(), 2) << "start-up's log and the check's log by name stay";
+    // Start-up's log and the check's log by name stay.
+    EXPECT_EQ(logFiles(), 2);
     EXPECT_EQ(window->LogPath, temp.file("virelo1.log"));
 }
 
@@ -67,19 +66,20 @@ TEST_F(TcpipTabTest, TheLocalHostByNameAndByAddress) {
         }
         EXPECT_EQ(text("txtHostNameTCP2"), name);
         EXPECT_EQ(items("lstIpAddressTCP2"), (Texts{"127.0.0.1", ""}));
-        EXPECT_EQ(
-            diag().rfind("[ ip found ] 0\r\n3:04:05 PM : Ping IP 127.0.0.1 [ ip found ] 0", 0), 0u)
-            << diag();
+        EXPECT_THAT(diag(),
+                    StartsWith("[ ip found ] 0\r\n3:04:05 PM : Ping IP 127.0.0.1 [ ip found ] 0"));
     }
-    EXPECT_EQ(logFiles(), 2) << "start-up's log and the check's log by name";
+    EXPECT_EQ(logFiles(), 2);
 }
 
+// Unknown hosts and bad input end in the could-not-be-resolved sentence and leave no log.
 TEST_F(TcpipTabTest, UnknownHostsAndBadInputEndInTheCouldNotBeResolvedSentence) {
     const std::pair<std::string, bool> cases[] = {
         {"no-such-host.test", true}, {std::string(300, 'h'), true}, {"h\xC3\xB4te.test", true},
         {"999.1.1.1", false},        {"two.test", false},
     };
     for (const auto& [host, byName] : cases) {
+        SCOPED_TRACE(host);
         ping(host, byName);
         const std::string sentence =
             byName ? "The Host Name of " + host + " could not be resolved by gethostbyname()"
@@ -88,11 +88,10 @@ TEST_F(TcpipTabTest, UnknownHostsAndBadInputEndInTheCouldNotBeResolvedSentence) 
                   "\r\n3:04:05 PM : 11001 Fatal Error Fail to Obtain Server Information\r\n"
                   "Error Number: 9 Error Source: VIRELO Error Description: Subscript out of "
                   "range\r\n" +
-                      sentence)
-            << host;
+                      sentence);
         EXPECT_EQ(text("txtHostNameTCP2"), "");
         EXPECT_EQ(items("lstAliasListTCP2").size() + items("lstIpAddressTCP2").size(), 0u);
-        EXPECT_EQ(logFiles(), 1) << host << ": a failed check leaves no log";
+        EXPECT_EQ(logFiles(), 1);
     }
     EXPECT_EQ(icmp.requests, 0);
 }
@@ -108,10 +107,11 @@ TEST_F(TcpipTabTest, SocketFailuresThenOptionsAndClear) {
         "\r\n3:04:05 PM : Host Aliases retrieved"
         "\r\n3:04:05 PM : Host IP Address(s) retrieved";
     for (const char* button : {"optHostbyAddr", "cmdClearTCP"}) {
+        SCOPED_TRACE(button);
         ping("two.test");
         EXPECT_EQ(diag(), pane);
         click(button);
-        EXPECT_EQ(text("txtEnterHostName") + text("txtHostNameTCP2"), "") << button;
+        EXPECT_EQ(text("txtEnterHostName") + text("txtHostNameTCP2"), "");
         EXPECT_EQ(items("lstAliasListTCP2").size() + items("lstIpAddressTCP2").size(), 0u);
         EXPECT_EQ(checked("optHostbyName"), button == std::string("cmdClearTCP"));
         EXPECT_EQ(diag(), pane);
@@ -123,37 +123,36 @@ TEST_F(TcpipTabTest, ServiceLookUpShowsTheEntryAndDeletesItsLog) {
     EXPECT_EQ(text("txtSName") + " " + text("txtPortNumber") + " " + text("txtServProtocol"),
               "http 80 tcp");
     EXPECT_EQ(items("lstServAlias"), (Texts{"www", ""}));
-    EXPECT_EQ(diag(),
-              "\r\n3:04:05 PM : Service Name retrieved Sucessfully!"
-              "\r\n3:04:05 PM : Service Aliases retrieved");
+    const std::string found =
+        "\r\n3:04:05 PM : Service Name retrieved Sucessfully!"
+        "\r\n3:04:05 PM : Service Aliases retrieved";
+    EXPECT_EQ(diag(), found);
 
     // A look-up that fails reports on lines of its own.
-    const std::string before = diag();
     {
         test::ScopedEnv missing("TEMP", temp.file("missing"));
         retrieve("http");
     }
-    EXPECT_EQ(diag().rfind(before + "\r\nFatal Error Fail to Obtain Service Information\r\n"
-                                    "Error Number: 76 Error Source: GetLogPath Error "
-                                    "Description: Path not found: the TEMP directory ",
-                           0),
-              0u)
-        << diag();
-    EXPECT_EQ(diag().substr(diag().size() - 2), "\r\n");
+    EXPECT_THAT(diag(), StartsWith(found + "\r\nFatal Error Fail to Obtain Service Information\r\n"
+                                           "Error Number: 76 Error Source: GetLogPath Error "
+                                           "Description: Path not found: the TEMP directory "));
+    EXPECT_THAT(diag(), testing::EndsWith("\r\n"));
 
     retrieve(" 80 ", false, "UDP");
     EXPECT_EQ(text("txtSName"), "");
     EXPECT_EQ(items("lstServAlias"), Texts{});
     EXPECT_EQ(diag(), "\r\n3:04:05 PM : 11004\r\n3:04:05 PM : No Services Found!");
 
+    // A service without aliases leaves the list empty.
     retrieve("53", false, "udp");
     EXPECT_EQ(text("txtSName"), "domain");
-    EXPECT_EQ(items("lstServAlias"), Texts{}) << "a service without aliases leaves the list empty";
+    EXPECT_EQ(items("lstServAlias"), Texts{});
     EXPECT_EQ(logFiles(), 1);
 }
 
+// Bad input gets one box per action, leaves the pane as it was and writes no log; "Clear" empties
+// the fields but keeps the protocol and the pane.
 TEST_F(TcpipTabTest, BadServiceInputGetsAMessageAndWritesNoLog) {
-    activate(*window);
     retrieve("http");
     const std::string pane = diag();
     for (const char* bad : {"abc", "0x50", "", "   "}) {
@@ -164,11 +163,10 @@ TEST_F(TcpipTabTest, BadServiceInputGetsAMessageAndWritesNoLog) {
     EXPECT_EQ(focusName(), "txtEnterSrvPort");
     const std::string numeric = "Please Enter a Numeric Port #";
     EXPECT_EQ(boxTexts(),
-              (Texts{numeric, numeric, numeric, numeric, "Please Enter a Service Name"}))
-        << "one box per action";
+              (Texts{numeric, numeric, numeric, numeric, "Please Enter a Service Name"}));
     EXPECT_EQ(boxes.boxes.back().title, "VIRELO");
-    EXPECT_EQ(diag(), pane) << "the pane is left as it was";
-    EXPECT_EQ(logFiles(), 1) << "only start-up's log";
+    EXPECT_EQ(diag(), pane);
+    EXPECT_EQ(logFiles(), 1);
 
     click("cmdClearServ");
     EXPECT_EQ(text("txtEnterSrvPort") + text("txtSName"), "");
