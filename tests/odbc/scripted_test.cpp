@@ -1,31 +1,30 @@
-// Outcomes that no driver here gives on demand, scripted over the real driver manager and the
-// SQLite driver: each step failing in turn, warnings, answers longer than the buffers, a driver
-// message that quotes the password, and chosen diagnostic records.
+// Runs over the real driver manager and the SQLite driver: one in which every step succeeds, and
+// outcomes that no driver here gives on demand, scripted: each step failing in turn, warnings,
+// answers longer than the buffers, a driver message that quotes the password, and chosen
+// diagnostic records.
 #include "support/OdbcFixture.h"
 
 namespace virelo::test {
 namespace {
 
 using Sdm = ScriptedDriverManager;
+using ScriptedRunTest = OdbcFixture;
 
-class ScriptedRunTest : public OdbcFixture {
-protected:
-    void SetUp() override {
-        if (!std::filesystem::exists(kSqliteDriver)) {
-            GTEST_SKIP() << kSqliteDriver << " is missing (libsqliteodbc)";
-        }
-        ini.systemDsn("lite", {{"Driver", kSqliteDriver}, {"Database", sqliteFile()}});
-    }
-    // The first `count` lines of a run that succeeds, then `more`.
-    static Strings Through(std::size_t count, const Strings& more) {
-        return Joined(Strings(kSuccessLines.begin(), kSuccessLines.begin() + count), more);
-    }
-};
-
-TEST_F(ScriptedRunTest, EachFailingStepEndsTheRunWithItsLineAndReleasesWhatItHolds) {
-    const odbc::ODBCInfo full = connect("lite");
-    ASSERT_EQ(Fields(full)[8], "SQLite");
+TEST_F(ScriptedRunTest, EachStepWritesItsLineAndTheFirstThatFailsEndsTheRun) {
+    // Every step succeeds: sixteen lines and nine fields.
+    const odbc::ODBCInfo full = connect("lite", "someone", "secret-pw");
+    EXPECT_EQ(logLines(), kSuccessLines);
+    EXPECT_EQ(full.Status, 0);
+    // SQLite has no users; the driver's ODBC version, then the driver manager's.
+    EXPECT_THAT(Fields(full),
+                ::testing::ElementsAre("lite", "", sqliteFile(),
+                                       ::testing::MatchesRegex("3\\.[0-9]+\\.[0-9]+"),
+                                       "sqlite3odbc.so", "0.9998", "03.00", "03.52", "SQLite"));
+    EXPECT_EQ(logText().find("secret-pw"), std::string::npos);
+    // The login time-out is set before SQLConnect, and every handle is released once.
     const Strings all = Joined(kUpToConnect, {"Disconnect", "FreeConnect", "FreeEnv"});
+    EXPECT_EQ(dm.calls, all);
+
     const struct {
         std::optional<SQLRETURN> Sdm::*call;
         SQLRETURN rc;
@@ -34,11 +33,8 @@ TEST_F(ScriptedRunTest, EachFailingStepEndsTheRunWithItsLineAndReleasesWhatItHol
         Strings calls;  // a failed release is made again afterwards, silently
     } cases[] = {
         {&Sdm::allocEnv, SQL_ERROR, 0, "There was an error with SQLAllocEnv!", {"AllocEnv"}},
-        {&Sdm::allocConnect,
-         SQL_INVALID_HANDLE,
-         1,
-         "There was error within SQLAllocConnect!",
-         {"AllocEnv", "AllocConnect", "FreeEnv"}},
+        {&Sdm::allocConnect, SQL_INVALID_HANDLE, 1, "There was error within SQLAllocConnect!",
+         Strings{"AllocEnv", "AllocConnect", "FreeEnv"}},
         {&Sdm::disconnect, SQL_ERROR, 12, "There was error within SQLDisconnect!",
          Joined(kUpToConnect, {"Disconnect", "Disconnect", "FreeConnect", "FreeEnv"})},
         {&Sdm::freeConnect, SQL_ERROR, 13, "There was an error within SQLFreeConnect!",
@@ -98,31 +94,28 @@ TEST_F(ScriptedRunTest, WarningsPassEveryStepButAnInformationStep) {
     EXPECT_EQ(Fields(info), (Strings{"lite", "", "", "", "", "", "", "", ""}));
 }
 
+// A driver message that quotes the password is masked; a password too short to be cut out of
+// words is left to them ("e" would garble the message).
 TEST_F(ScriptedRunTest, ADriverMessageThatQuotesThePasswordIsMasked) {
-    const std::string message = "the password s3cr=t;{x} is wrong (s3cr=t;{x})";
-    dm.connect = SQL_ERROR;
-    dm.diagRecord = {SQL_SUCCESS, "28000", 0, message, static_cast<SQLSMALLINT>(message.size())};
-    EXPECT_EQ(connect("lite", "carol", "s3cr=t;{x}").Status, SQL_ERROR);
-    EXPECT_EQ(logLines(),
-              ConnectFailure("28000", " 0", "the password ######## is wrong (########)"));
-    // A password too short to be cut out of words is left to them: "e" would garble the message.
-    std::filesystem::remove(logPath);
-    const std::string english = "server rejected the user";
-    dm.connect = SQL_ERROR;
-    dm.diagRecord = {SQL_SUCCESS, "28000", 0, english, static_cast<SQLSMALLINT>(english.size())};
-    connect("lite", "carol", "e");
-    EXPECT_EQ(logLines(), ConnectFailure("28000", " 0", english));
+    const std::string cases[][3] = {
+        // password, message, logged
+        {"s3cr=t;{x}", "the password s3cr=t;{x} is wrong (s3cr=t;{x})",
+         "the password ######## is wrong (########)"},
+        {"e", "server rejected the user", "server rejected the user"},
+    };
+    for (const auto& [password, message, logged] : cases) {
+        dm.connect = SQL_ERROR;
+        dm.diagRecord = {SQL_SUCCESS, "28000", 0, message,
+                         static_cast<SQLSMALLINT>(message.size())};
+        EXPECT_EQ(connect("lite", "carol", password).Status, SQL_ERROR);
+        EXPECT_EQ(logLines(), ConnectFailure("28000", " 0", logged));
+    }
 }
 
 // The three diagnostic lines as the first record gives them, or none.
 TEST_F(ScriptedRunTest, DiagnosticLinesFollowTheRecord) {
     const std::string twenty = "first ten.second ten";
-    const struct {
-        Sdm::DiagRecord record;
-        Strings lines;
-    } cases[] = {
-        {{SQL_SUCCESS, "08001", 0, "refused", 7},
-         {"SQLState = 08001", "Native Error =  0", "Error Message = refused"}},
+    const std::pair<Sdm::DiagRecord, Strings> cases[] = {
         {{SQL_SUCCESS_WITH_INFO, "HY000", -1, "", 0},
          {"SQLState = HY000", "Native Error = -1", "Error Message = "}},
         {{SQL_SUCCESS, "01000", 100, twenty, 10},
@@ -132,12 +125,12 @@ TEST_F(ScriptedRunTest, DiagnosticLinesFollowTheRecord) {
         {{SQL_NO_DATA, "", 0, "", 0}, {}},
         {{SQL_ERROR, "HY000", 0, "x", 1}, {}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.record.state);
+    for (const auto& [record, lines] : cases) {
+        SCOPED_TRACE(record.state);
         std::filesystem::remove(logPath);
-        dm.diagRecord = c.record;
+        dm.diagRecord = record;
         module.LogDiagRec(SQL_HANDLE_DBC, SQL_NULL_HANDLE, logPath);
-        EXPECT_EQ(std::filesystem::exists(logPath) ? logLines() : Strings(), c.lines);
+        EXPECT_EQ(std::filesystem::exists(logPath) ? logLines() : Strings(), lines);
     }
 }
 

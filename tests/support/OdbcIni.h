@@ -43,12 +43,7 @@ public:
     using Keys = std::vector<std::pair<std::string, std::string>>;
 
     OdbcIni() { write(); }
-    ~OdbcIni() {
-        system_.clear();
-        user_.clear();
-        drivers_.clear();
-        write();
-    }
+    ~OdbcIni() { write(true); }
     OdbcIni(const OdbcIni&) = delete;
     OdbcIni& operator=(const OdbcIni&) = delete;
 
@@ -63,20 +58,20 @@ private:
         }
         write();
     }
-    void write() const {
+    // Writes the three files, or empties them.
+    void write(bool empty = false) const {
         const TempDir& dir = OdbcProcessConfig::Isolate();
         static std::time_t tick = std::time(nullptr);
         const std::pair<const char*, const std::string&> files[] = {
             {"odbcinst.ini", drivers_}, {"odbc.ini", system_}, {"user-odbc.ini", user_}};
         for (const auto& [name, text] : files) {
-            dir.write(name, text);
+            dir.write(name, empty ? "" : text);
             const timespec times[2] = {{++tick, 0}, {tick, 0}};
             utimensat(AT_FDCWD, dir.file(name).c_str(), times, 0);
         }
     }
 
-    std::string system_;
-    std::string user_;
+    std::string system_, user_;
     std::string drivers_ = std::string("[SQLite3]\nDriver=") + kSqliteDriver +
                            "\n[PostgreSQL ANSI]\nDriver=" + kPostgresDriver + "\n";
 };
