@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "general/General.h"
+#include "platform/CommandLine.h"
 #include "platform/posix/SystemPlatform.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
@@ -46,8 +47,7 @@ protected:
 TEST_F(GeneralTest, LogPathReservesTheFirstFreeNameAndWriteLogAppendsTimedLines) {
     const std::string first = general.GetLogPath();
     EXPECT_EQ(first, temp.file("virelo.log"));
-    EXPECT_TRUE(fs::is_regular_file(first)) << "the name is taken when it is chosen";
-    EXPECT_EQ(ModeOf(first), 0600u);
+    EXPECT_EQ(ModeOf(first), 0600u) << "the name is taken when it is chosen";
     EXPECT_EQ(general.GetLogPath(), temp.file("virelo1.log"));
     general.WriteLog(first, "gethostbyname", "x");
     general.WriteLog(first, "ignored source", "second line");
@@ -80,35 +80,6 @@ TEST_F(GeneralTest, LogPathReservesTheFirstFreeNameAndWriteLogAppendsTimedLines)
     EXPECT_EQ(e.source(), "WriteLog");
 }
 
-TEST_F(GeneralTest, WithoutTempTheLogGoesToTmpdirOrAPrivateDirectory) {
-    ScopedEnv noTemp("TEMP", std::nullopt);
-    {
-        ScopedEnv tmpdir("TMPDIR", temp.path());
-        EXPECT_EQ(general.GetLogPath(), temp.file("virelo.log"));
-    }
-    ScopedEnv noTmpdir("TMPDIR", std::nullopt);
-    ScopedEnv emptyTemp("TEMP", std::string());
-    platform::posix::PosixFiles shared(temp.path());
-    General onShared(shared, clock, processes);
-    const std::string own = temp.file("virelo-" + std::to_string(geteuid()));
-    EXPECT_EQ(onShared.GetLogPath(), own + "/virelo.log");
-    EXPECT_TRUE(fs::is_directory(own));
-    EXPECT_EQ(ModeOf(own), 0700u);
-
-    // Another user's directory, one others may enter, or a link under that name is refused.
-    chmod(own.c_str(), 0755);
-    EXPECT_EQ(RaisedBy([&] { onShared.GetLogPath(); }).number(), errors::kPathFileAccess);
-    fs::remove_all(own);
-    fs::create_directory(temp.file("elsewhere"));
-    chmod(temp.file("elsewhere").c_str(), 0700);
-    fs::create_directory_symlink(temp.file("elsewhere"), own);
-    const Error refused = RaisedBy([&] { onShared.GetLogPath(); });
-    EXPECT_EQ(refused.number(), errors::kPathFileAccess);
-    EXPECT_NE(refused.description().find("not a directory private to this user"), std::string::npos)
-        << refused.description();
-    EXPECT_TRUE(fs::is_empty(temp.file("elsewhere")));
-}
-
 // Files whose every name is taken, or whose directory refuses new files.
 class RefusingFiles : public platform::posix::PosixFiles {
 public:
@@ -122,7 +93,8 @@ public:
     std::string lastName;
 };
 
-TEST_F(GeneralTest, LogPathSearchAlwaysEnds) {
+// Where the log goes without TEMP, and how the search for a name ends when none can be had.
+TEST_F(GeneralTest, LogDirectoryWithoutTempAndASearchThatAlwaysEnds) {
     temp.write("plain-file", "x");
     for (const std::string& dir : {temp.file("missing"), temp.file("plain-file")}) {
         ScopedEnv env("TEMP", dir);
@@ -146,6 +118,32 @@ TEST_F(GeneralTest, LogPathSearchAlwaysEnds) {
     EXPECT_EQ(e.number(), errors::kPathFileAccess);
     EXPECT_NE(e.description().find("refused"), std::string::npos) << e.description();
     EXPECT_EQ(denied.attempts, 1) << "a directory that refuses one name refuses them all";
+
+    // Without TEMP the log goes to TMPDIR, or else to a private directory.
+    ScopedEnv noTemp("TEMP", std::nullopt);
+    {
+        ScopedEnv tmpdir("TMPDIR", temp.path());
+        EXPECT_EQ(general.GetLogPath(), temp.file("virelo.log"));
+    }
+    ScopedEnv noTmpdir("TMPDIR", std::nullopt), emptyTemp("TEMP", std::string());
+    platform::posix::PosixFiles shared(temp.path());
+    General onShared(shared, clock, processes);
+    const std::string own = temp.file("virelo-" + std::to_string(geteuid()));
+    EXPECT_EQ(onShared.GetLogPath(), own + "/virelo.log");
+    EXPECT_EQ(ModeOf(own), 0700u);
+
+    // Another user's directory, one others may enter, or a link under that name is refused.
+    chmod(own.c_str(), 0755);
+    EXPECT_EQ(RaisedBy([&] { onShared.GetLogPath(); }).number(), errors::kPathFileAccess);
+    fs::remove_all(own);
+    fs::create_directory(temp.file("elsewhere"));
+    chmod(temp.file("elsewhere").c_str(), 0700);
+    fs::create_directory_symlink(temp.file("elsewhere"), own);
+    const Error refused = RaisedBy([&] { onShared.GetLogPath(); });
+    EXPECT_EQ(refused.number(), errors::kPathFileAccess);
+    EXPECT_NE(refused.description().find("not a directory private to this user"), std::string::npos)
+        << refused.description();
+    EXPECT_TRUE(fs::is_empty(temp.file("elsewhere")));
 }
 
 // What someone else may have put under a reserved name between two steps of a run: another
@@ -163,16 +161,14 @@ TEST_F(GeneralTest, ForeignFilesUnderTheNameAreRefusedAtOnceAndLeftAlone) {
         } else {
             ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
         }
+        SCOPED_TRACE(planted);
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(RaisedBy([&] { general.WriteLog(path, "WriteLog", "x"); }).number(),
-                  errors::kPathFileAccess)
-            << planted;
-        EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kPathFileAccess)
-            << planted;
-        EXPECT_EQ(RaisedBy([&] { general.DeleteLogFile(path); }).number(), errors::kPathFileAccess)
-            << planted;
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << planted;
-        EXPECT_TRUE(fs::exists(fs::symlink_status(path))) << planted << ": not deleted";
+                  errors::kPathFileAccess);
+        EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kPathFileAccess);
+        EXPECT_EQ(RaisedBy([&] { general.DeleteLogFile(path); }).number(), errors::kPathFileAccess);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+        EXPECT_TRUE(fs::exists(fs::symlink_status(path))) << "not deleted";
         fs::remove(path);
     }
     EXPECT_EQ(temp.read("victim.txt"), "precious");
@@ -200,7 +196,6 @@ TEST_F(GeneralTest, ReadTextFilePutsCrLfBeforeEveryLine) {
         EXPECT_EQ(general.ReadTextFile(path), expected) << testing::PrintToString(content);
     }
     general.DeleteLogFile(path);
-    EXPECT_FALSE(fs::exists(path));
     EXPECT_NO_THROW(general.DeleteLogFile(path)) << "a file already gone is no error";
     EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kFileNotFound);
     EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(""); }).number(), errors::kFileNotFound);
@@ -210,8 +205,7 @@ TEST_F(GeneralTest, RunAndWaitWaitsHandsOverArgumentsAndReportsAProgramThatCanno
     const std::string out = temp.file("argv");
     const std::string script = "sleep 0.3; for a; do printf '[%s]' \\\"$a\\\"; done > '" + out +
                                "'; printf '%s|%s' \\\"$VIRELO_X\\\" \\\"$HOME\\\" >> '" + out + "'";
-    ScopedEnv home("HOME", "/inherited");
-    ScopedEnv x("VIRELO_X", "old");
+    ScopedEnv home("HOME", "/inherited"), x("VIRELO_X", "old");
     ASSERT_EQ(general.RunAndWait(
                   "sh -c \"" + script + "\" argv0 one \"two words\" \"\" q\\\"uote $HOME;rm `x` ",
                   {{"VIRELO_X", "new value"}}),
@@ -227,6 +221,31 @@ TEST_F(GeneralTest, RunAndWaitWaitsHandsOverArgumentsAndReportsAProgramThatCanno
     EXPECT_EQ(general.RunAndWait(temp.file("not-executable")), 0);
     EXPECT_EQ(general.LastDllError(), 13);
     EXPECT_EQ(general.RunAndWait(""), 0);
+}
+
+// The rules that the arguments of RunAndWait above and of the JDBC test class do not show already:
+// blanks and tabs, doubled quotes, backslashes, and the program name.
+TEST(SplitCommandLineTest, FollowsTheWindowsQuotingRules) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"   \t ", {}},
+        {"  a\tb  c", {"a", "b", "c"}},
+        {"a \"x\"\"y\"", {"a", "x\"y"}},
+        {"a \\\\\"b c\"", {"a", "\\b c"}},
+        {"a \\\\\\\"b", {"a", "\\\"b"}},
+        {"a b\\c d\\\\", {"a", "b\\c", "d\\\\"}},
+        {"\"C:\\Program Files\\x.exe\" y", {"C:\\Program Files\\x.exe", "y"}},
+        {"pro\\\"g arg", {"pro\\g arg"}}};
+    for (const auto& [line, expected] : cases) {
+        EXPECT_EQ(platform::SplitCommandLine(line), expected) << line;
+    }
+}
+
+// An argument lies before an offset when it ends there or earlier; what quotes and empty
+// arguments do to the count, the JDBC test class's arguments show.
+TEST(ArgumentsEndingBeforeTest, CountsOnlyArgumentsThatStopBeforeTheOffset) {
+    const std::string line = "java C d \"u\" \"/l\" user secret";
+    EXPECT_EQ(platform::ArgumentsEndingBefore(line, line.find("secret")), 6u);
+    EXPECT_EQ(platform::ArgumentsEndingBefore(line, line.size()), 7u);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
@@ -20,26 +19,20 @@ namespace virelo::test {
 // output captured in files; waits for it to end.
 struct ChildResult {
     int exitCode = -1;  // -1 when it did not end normally
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 inline ChildResult RunChild(const std::vector<std::string>& argv,
                             const std::map<std::string, std::optional<std::string>>& env = {},
                             bool closeStdout = false) {
     static TempDir outputs;
-    // env(1) removes and sets the variables, then starts the program found on PATH.
-    std::vector<std::string> args = {"env"};
+    // env(1) removes and sets the variables (its options come before its assignments), then
+    // starts the program found on PATH.
+    std::vector<std::string> args = {"env"}, assignments;
     for (const auto& [name, value] : env) {
-        if (!value) {
-            args.insert(args.end(), {"-u", name});
-        }
+        (value ? assignments : args).push_back(value ? name + "=" + *value : "--unset=" + name);
     }
-    for (const auto& [name, value] : env) {
-        if (value) {
-            args.push_back(name + "=" + *value);
-        }
-    }
+    args.insert(args.end(), assignments.begin(), assignments.end());
     args.insert(args.end(), argv.begin(), argv.end());
     std::vector<char*> argp;
     for (auto& arg : args) {
@@ -47,20 +40,17 @@ inline ChildResult RunChild(const std::vector<std::string>& argv,
     }
     argp.push_back(nullptr);
 
-    const std::string outPath = outputs.file("out");
-    const std::string errPath = outputs.file("err");
-    std::remove(outPath.c_str());
+    const std::string outPath = outputs.file("out"), errPath = outputs.file("err");
+    constexpr int kNewFile = O_WRONLY | O_CREAT | O_TRUNC;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (closeStdout) {
         posix_spawn_file_actions_addclose(&actions, 1);
     } else {
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), kNewFile, 0600);
     }
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), kNewFile, 0600);
     pid_t pid = 0;
     ChildResult result;
     if (posix_spawnp(&pid, "env", &actions, nullptr, argp.data(), environ) == 0) {
@@ -69,7 +59,7 @@ inline ChildResult RunChild(const std::vector<std::string>& argv,
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     posix_spawn_file_actions_destroy(&actions);
-    result.out = outputs.read("out");
+    result.out = closeStdout ? "" : outputs.read("out");
     result.err = outputs.read("err");
     return result;
 }

@@ -58,9 +58,8 @@ public:
             openFailure = "ICMP raw socket: Operation not permitted";
             return false;
         }
-        const std::size_t index = static_cast<std::size_t>(requests - 1);
-        const auto& answer = index < perRequest.size() ? perRequest[index] : scripted;
-        if (answer) {
+        const auto index = static_cast<std::size_t>(requests - 1);
+        if (const auto& answer = index < perRequest.size() ? perRequest[index] : scripted) {
             result = *answer;
             return true;
         }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -18,18 +19,14 @@ class TcpListener {
 public:
     explicit TcpListener(const std::string& address = "127.0.0.1", bool saturated = false) {
         // A numeric address only: the look-up never asks a name service.
-        addrinfo hints{};
-        hints.ai_flags = AI_NUMERICHOST;
-        hints.ai_socktype = SOCK_STREAM;
+        addrinfo hints{AI_NUMERICHOST, 0, SOCK_STREAM, 0, 0, nullptr, nullptr, nullptr};
         addrinfo* found = nullptr;
         if (::getaddrinfo(address.c_str(), "0", &hints, &found) != 0) {
             throw std::runtime_error("not a numeric address: " + address);
         }
-        sockaddr_storage storage{};
+        const std::unique_ptr<addrinfo, void (*)(addrinfo*)> owner(found, ::freeaddrinfo);
+        sockaddr* any = found->ai_addr;
         socklen_t length = found->ai_addrlen;
-        std::memcpy(&storage, found->ai_addr, length);
-        ::freeaddrinfo(found);
-        auto* any = reinterpret_cast<sockaddr*>(&storage);
         fd_ = ::socket(any->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (fd_ < 0 || ::bind(fd_, any, length) != 0 || ::listen(fd_, saturated ? 0 : 8) != 0 ||
             ::getsockname(fd_, any, &length) != 0) {
@@ -50,10 +47,7 @@ public:
     TcpListener& operator=(const TcpListener&) = delete;
 
     // A port on which nothing listens (it was free a moment ago).
-    static int ClosedPort() {
-        TcpListener probe;
-        return probe.port;
-    }
+    static int ClosedPort() { return TcpListener().port; }
 
     int port = 0;
 

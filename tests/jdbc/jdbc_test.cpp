@@ -1,0 +1,215 @@
+// The JDBC URL, the parameter list, the test class's command line, environment and class path,
+// and the Java test class itself, run as the JDBC ping starts it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "general/General.h"
+#include "jdbc/JdbcLaunch.h"
+#include "jdbc/JdbcUrl.h"
+#include "platform/posix/SystemPlatform.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+namespace virelo::jdbc {
+namespace {
+
+namespace fs = std::filesystem;
+using Items = std::vector<std::string>;
+
+const Items kInitial{"NEMBRIONSERVER=", "NBX_AUTOFREE=",  "TRACE=",
+                     "TRACEFILE=",      "PROTOCOLTRACE=", "PROTOCOLTRACEFILE="};
+
+TEST(JdbcUrlTest, JoinsTheFieldsAndSetsParametersOnTop) {
+    const std::pair<UrlFields, const char*> cases[] = {
+        {{"jdbc:nembrion-sqli", "server1", "5000", "demo", {"NEMBRIONSERVER=srv1", "TRACE="}},
+         "jdbc:nembrion-sqli://server1:5000/demo:NEMBRIONSERVER=srv1;"},
+        {{"jdbc:qb7", "", "", "demo", kInitial}, "jdbc:qb7:demo"},
+        {{"jdbc:qb7", "", "5000", "", kInitial}, "jdbc:qb7:5000"},
+        {{"p", "h", "", "", {}}, "p://h"},
+        {{"p", "h", "", "db", {}}, "p://h:db"},
+        {{"p", " h ", "x", "db", {"A=1", "B=", "junk", "C=x=y"}}, "p:// h :x/db:A=1;C=x=y;"},
+    };
+    for (const auto& [fields, url] : cases) {
+        EXPECT_EQ(BuildJDBCURL(fields), url);
+    }
+
+    // A parameter splits at its first equals sign; setting one replaces only the exact name and
+    // puts it on top, so the last parameter set comes first in the URL.
+    const std::tuple<const char*, const char*, const char*> splits[] = {
+        {"TRACE=", "TRACE", ""}, {"A=b=c", "A", "b=c"}, {"=v", "", "v"}, {"no equals", "", ""}};
+    for (const auto& [item, name, value] : splits) {
+        EXPECT_EQ(SplitParameter(item), std::make_pair(std::string(name), std::string(value)));
+    }
+    Items items = kInitial;
+    SetParameter(items, "TRACEFILE", "/tmp/t");
+    SetParameter(items, "TRACE", "1");
+    EXPECT_EQ(items, (Items{"TRACE=1", "TRACEFILE=/tmp/t", "NEMBRIONSERVER=", "NBX_AUTOFREE=",
+                            "PROTOCOLTRACE=", "PROTOCOLTRACEFILE="}));
+    SetParameter(items, "TRACE", "2");
+    SetParameter(items, "TRACE", "");
+    EXPECT_EQ(items, (Items{"TRACE=", "TRACEFILE=/tmp/t", "NEMBRIONSERVER=", "NBX_AUTOFREE=",
+                            "PROTOCOLTRACE=", "PROTOCOLTRACEFILE="}))
+        << "an empty value is stored too";
+    SetParameter(items, "", "ignored");
+    EXPECT_EQ(items.size(), kInitial.size());
+    SetParameter(items, "trace", "x");
+    EXPECT_EQ(items.front(), "trace=x") << "names compare case-sensitively";
+    EXPECT_EQ(items.size(), kInitial.size() + 1);
+}
+
+// A private directory and the program's own launcher, for runs of the test class.
+class LaunchTest : public ::testing::Test {
+protected:
+    test::TempDir temp;
+    platform::posix::PosixFiles files;
+    test::FixedClock clock;
+    platform::posix::PosixProcesses processes;
+    general::General general{files, clock, processes};
+};
+
+// Each shape of the command line, and how many of the class's arguments are free of the
+// password (the class writes none of the others), as the test class really receives them: a
+// stand-in "java" first on PATH writes its arguments and the environment the program set for it.
+TEST_F(LaunchTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
+    temp.write("java",
+               "#!/bin/sh\n: > \"$OUT\"\n"
+               "for a in \"$@\"; do printf '[%s]' \"$a\" >> \"$OUT\"; done\n"
+               "printf ' plain=%s log=%s id=%s cp=%s' \"$VIRELO_JDBC_PLAIN_ARGS\" "
+               "\"$VIRELO_LOG_FILE\" \"$VIRELO_LOG_IDENTITY\" \"$CLASSPATH\" >> \"$OUT\"\n");
+    ASSERT_EQ(chmod(temp.file("java").c_str(), 0700), 0);
+    test::ScopedEnv path("PATH", temp.path() + ":/usr/bin:/bin"), out("OUT", temp.file("argv"));
+    const auto received = [&](const JdbcInputs& inputs, const std::string& log = "/l") {
+        const JdbcLaunch launch = PrepareJdbcLaunch(inputs, log, "1:2", "/cp");
+        EXPECT_EQ(general.RunAndWait(launch.commandLine, launch.environment), 1);
+        return temp.read("argv");
+    };
+    const std::pair<JdbcInputs, const char*> shapes[] = {
+        {{"org.h2.Driver", "jdbc:h2:mem:x;A=b c", "sa", "pw"},
+         "[VireloJDBC][org.h2.Driver][jdbc:h2:mem:x;A=b c][/l][sa][pw] plain=4"},
+        {{"d", "u", "", ""}, "[VireloJDBC][d][u][/l] plain=3"},
+        {{"d", "u", "", "pw"}, "[VireloJDBC][d][u][/l][pw] plain=3"},
+        {{"d", "u", "sa", ""}, "[VireloJDBC][d][u][/l][sa] plain=4"},
+        {{"d", "u", "john smith", "p w"}, "[VireloJDBC][d][u][/l][john][smith][p][w] plain=5"},
+        {{"d", "u", "a\"b", "pw"}, "[VireloJDBC][d][u][/l][ab pw] plain=3"},
+        {{"d", "a\"b", "u", "p"}, "[VireloJDBC][d][ab /l u p] plain=1"},
+        {{"", "", "u", "p"}, "[VireloJDBC][][/l][u][p] plain=3"},
+    };
+    for (const auto& [inputs, expected] : shapes) {
+        EXPECT_EQ(received(inputs), std::string(expected) + " log=/l id=1:2 cp=/cp");
+    }
+    // A double quote in the TEMP directory breaks the log path apart.
+    EXPECT_EQ(
+        received({"d", "u", "sa", "pw"}, "/t\"q/virelo.log"),
+        "[VireloJDBC][d][u][/tq/virelo.log sa pw] plain=2 log=/t\"q/virelo.log id=1:2 cp=/cp");
+    // Only the URL and the log path are quoted; the box shown when java cannot be started.
+    EXPECT_EQ(JdbcCommandLine("d", "u", "/l", "", ""), "java VireloJDBC d \"u\" \"/l\"  ");
+    EXPECT_EQ(JavaLaunchFailureText(2),
+              "Could not spawn java.exe:  CreateProcess failed.\r\nCheck your PATH environment "
+              "variable.\r\nError: 2");
+}
+
+// The program installed in /opt/virelo/bin, whose jar lies in the data directory beside it
+// (/opt/virelo/share/virelo), or run from the build tree, or with no jar that can be trusted.
+class PlacedFiles : public platform::posix::PosixFiles {
+public:
+    std::string programDirectory() override { return "/opt/virelo/bin"; }
+    bool isTrustedFile(const std::string& path) override { return path == trusted; }
+    std::string trusted;
+};
+
+// The child's class path has the program's own test class first, from a jar that nobody else may
+// change.
+TEST_F(LaunchTest, ChildClassPathPutsTheProgramsOwnTrustedTestClassFirst) {
+    PlacedFiles placed;
+    test::ScopedEnv unset("CLASSPATH", std::nullopt);
+    for (const bool installed : {true, false}) {
+        placed.trusted =
+            installed ? "/opt/virelo/bin/../share/virelo/VireloJDBC.jar" : VIRELO_BUILD_TREE_JAR;
+        EXPECT_EQ(ChildClassPath(placed), placed.trusted);
+        test::ScopedEnv user("CLASSPATH", "/usr/share/java/h2.jar");
+        EXPECT_EQ(ChildClassPath(placed), placed.trusted + ":/usr/share/java/h2.jar");
+    }
+    // Without a trusted jar the user's path stays, and an empty one never means "here".
+    placed.trusted.clear();
+    test::ScopedEnv user("CLASSPATH", "/x.jar");
+    EXPECT_EQ(ChildClassPath(placed), "/x.jar");
+    test::ScopedEnv empty("CLASSPATH", "");
+    EXPECT_EQ(ChildClassPath(placed), "/opt/virelo/bin");
+
+    temp.write("own.jar", "x");
+    chmod(temp.file("own.jar").c_str(), 0644);
+    EXPECT_TRUE(files.isTrustedFile(temp.file("own.jar")));
+    chmod(temp.file("own.jar").c_str(), 0664);
+    EXPECT_FALSE(files.isTrustedFile(temp.file("own.jar"))) << "group may write it";
+    EXPECT_FALSE(files.isTrustedFile(temp.path())) << "a directory";
+    EXPECT_FALSE(files.isTrustedFile(temp.file("missing.jar")));
+    if (geteuid() == 0) {
+        temp.write("theirs.jar", "x");
+        chmod(temp.file("theirs.jar").c_str(), 0644);
+        ASSERT_EQ(chown(temp.file("theirs.jar").c_str(), 65534, 65534), 0);
+        EXPECT_FALSE(files.isTrustedFile(temp.file("theirs.jar"))) << "another user's file";
+    }
+}
+
+// The Java test class run directly, as the JDBC ping starts it, against log files that are not
+// the one the program reserved: it must refuse them at once and write nothing anywhere.
+TEST_F(LaunchTest, TheTestClassRefusesAnythingButTheReservedLogAtOnce) {
+    if (!fs::exists(VIRELO_JDBC_JAR) || std::system("command -v java >/dev/null") != 0) {
+        GTEST_SKIP() << "needs java on PATH and " << VIRELO_JDBC_JAR;
+    }
+    test::ScopedEnv tempEnv("TEMP", temp.path());
+    const std::string log = general.GetLogPath(), identity = general.LogFileIdentity(log);
+    struct RestoreDirectory {
+        fs::path start = fs::current_path();
+        ~RestoreDirectory() { fs::current_path(start); }
+    } restore;
+    fs::create_directory(temp.file("cwd"));
+    fs::current_path(temp.file("cwd"));
+    // Runs the class with `id` as the log's identity, telling it that `path` is its log.
+    const auto run = [&](const std::string& path, const std::string& id) {
+        const JdbcLaunch launch = PrepareJdbcLaunch(
+            {"java.lang.String", "jdbc:none:x", "sa", "Cls-Pw-1"}, path, id, VIRELO_JDBC_JAR);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(general.RunAndWait(launch.commandLine, launch.environment), 1);
+        return std::chrono::steady_clock::now() - start;
+    };
+    temp.write("victim.txt", "precious");
+    temp.write("other.log", "");
+    ASSERT_EQ(mkfifo(temp.file("fifo.log").c_str(), 0600), 0);
+    fs::create_symlink(log, temp.file("link.log"));
+    fs::create_symlink(temp.file("victim.txt"), temp.file("victim.log"));
+
+    const std::pair<std::string, std::string> refused[] = {
+        {temp.file("fifo.log"), identity},
+        {temp.file("link.log"), identity},
+        {temp.file("victim.log"), identity},
+        {temp.file("other.log"), identity},
+        {log, "1:2"},
+        {log, ""},
+        {"", identity},
+    };
+    for (const auto& [path, id] : refused) {
+        EXPECT_LT(run(path, id), std::chrono::seconds(10)) << path << " " << id;
+    }
+    EXPECT_EQ(temp.read("victim.txt"), "precious");
+    EXPECT_EQ(temp.read("other.log"), "");
+    EXPECT_EQ(temp.read(fs::path(log).filename()), "") << "nothing written without its identity";
+    EXPECT_TRUE(fs::is_empty(temp.file("cwd"))) << "nothing written into the current directory";
+
+    // The reserved file with its identity is written, and the password is not in it.
+    run(log, identity);
+    const std::string report = temp.read(fs::path(log).filename());
+    EXPECT_NE(report.find(" : User: sa\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find(" : Password: given\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("No suitable driver found for jdbc:none:x"), std::string::npos) << report;
+    EXPECT_EQ(report.find("Cls-Pw-1"), std::string::npos) << report;
+    EXPECT_TRUE(fs::is_empty(temp.file("cwd")));
+}
+
+}  // namespace
+}  // namespace virelo::jdbc
