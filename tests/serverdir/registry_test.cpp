@@ -469,13 +469,13 @@ TEST(RegAccessTest, ValuesByNameByIndexAndAsDataSources) {
 
     tree.setString(kLm, odbc::kDataSourcesKey, "Zeta", "SQLite3");
     tree.setString(kLm, odbc::kDataSourcesKey, "alpha db", "PostgreSQL ANSI");
-    tree.setValue(kLm, odbc::kDataSourcesKey, "counted", reg::kDword, std::string("\x08\0\0\0", 4));
+    tree.setValue(kLm, odbc::kDataSourcesKey, "counted", reg::kDword, std::string("\x2A\0\0\0", 4));
     tree.setString(kLm, odbc::kDataSourcesKey, "odd", "Not Found");
     tree.setString(kLm, odbc::kDataSourcesKey, "hidden", "SQLite3");
     tree.setString(reg::kCurrentUser, odbc::kDataSourcesKey, "mine", "SQLite3");
     const odbc::DSNTable system = odbc::GetDSNList(access, kLm);
     EXPECT_EQ(Columns(system),
-              (Pairs{{"Zeta", "SQLite3"}, {"alpha db", "PostgreSQL ANSI"}, {"counted", "008"}}));
+              (Pairs{{"Zeta", "SQLite3"}, {"alpha db", "PostgreSQL ANSI"}, {"counted", "042"}}));
     EXPECT_THROW(system.at(odbc::DSNTable::kName, 0), std::out_of_range) << "columns start at 1";
     EXPECT_THROW(system.at(odbc::DSNTable::kName, 4), std::out_of_range);
     EXPECT_EQ(Columns(odbc::GetDSNList(access, reg::kCurrentUser)), (Pairs{{"mine", "SQLite3"}}));
