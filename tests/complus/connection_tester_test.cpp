@@ -23,7 +23,7 @@ using ::testing::Not;
 using ::testing::StartsWith;
 using Names = std::vector<std::string>;
 
-TEST(ConnectionStringTest, PasswordsAreMaskedInEveryForm) {
+TEST(ConnectionStringTest, PasswordsAreMaskedInEveryFormAndBracedValuesStayWhole) {
     const std::string longName(10000, 'x');
     const std::pair<std::string, std::string> cases[] = {
         {"Data Source=db@srv;User ID=u;Password=secret",
@@ -46,9 +46,7 @@ TEST(ConnectionStringTest, PasswordsAreMaskedInEveryForm) {
     for (const auto& [text, masked] : cases) {
         EXPECT_EQ(MaskPasswords(text), masked) << text.substr(0, 60);
     }
-}
-
-TEST(ConnectionStringTest, AttributesKeepBracedValuesWhole) {
+    // Attributes keep braced values whole.
     const auto attributes = ParseConnectionString("Provider=MSDASQL;DRIVER={a;b}}c};PWD={p;w};;X");
     ASSERT_EQ(attributes.size(), 4u);
     EXPECT_EQ(attributes[0].keyword + "|" + attributes[1].value + "|" + attributes[2].value + "|" +
@@ -86,7 +84,7 @@ protected:
     LocalConnectionTester tester{network, registry};
 };
 
-TEST_F(ConnectionTesterTest, SqliteThroughADataSourceAndATypedString) {
+TEST_F(ConnectionTesterTest, SqliteThroughADataSourceAndAStringAndFailuresWithTheirOwnWords) {
     const std::string database = test::OdbcProcessConfig::SqliteDatabase();
     odbc.systemDsn("Sales", {{"Driver", "SQLite3"}, {"Database", database}});
     EXPECT_THAT(connect("DSN=Sales", true),
@@ -97,9 +95,8 @@ TEST_F(ConnectionTesterTest, SqliteThroughADataSourceAndATypedString) {
                             ";Database=" + database + ";PWD={p;w}}d}",
                         true),
                 AllOf(HasSubstr("DBMS Name=SQLite"), Not(HasSubstr("p;w"))));
-}
 
-TEST_F(ConnectionTesterTest, FailuresCarryTheDriverManagersWordsAndOtherProvidersAreRefused) {
+    // Failures carry the driver manager's words; other providers are refused.
     EXPECT_THAT(connect("DSN=NoSuchSource;UID=u;PWD=hunter22", false),
                 AllOf(HasSubstr("[SQLSTATE IM002]"), Not(HasSubstr("hunter22"))));
     EXPECT_EQ(tester.ErrorNumber(), -1);

@@ -80,9 +80,8 @@ protected:
         return name;
     }
 
-    static PostgresServer* server;
+    inline static PostgresServer* server = nullptr;
 };
-PostgresServer* PostgresConnectTest::server = nullptr;
 
 TEST_F(PostgresConnectTest, WrongPasswordFailsWithTheDriversWordsAndRightOneGathersNineValues) {
     if (!server->running()) {

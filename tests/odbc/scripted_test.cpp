@@ -113,7 +113,7 @@ TEST_F(ScriptedRunTest, ADriverMessageThatQuotesThePasswordIsMasked) {
 }
 
 // The three diagnostic lines as the first record gives them, or none.
-TEST_F(ScriptedRunTest, DiagnosticLinesFollowTheRecord) {
+TEST_F(ScriptedRunTest, DiagnosticLinesFollowTheRecordAndAnUnwritableLogRaises) {
     const std::string twenty = "first ten.second ten";
     const std::pair<Sdm::DiagRecord, Strings> cases[] = {
         {{SQL_SUCCESS_WITH_INFO, "HY000", -1, "", 0},
@@ -132,9 +132,8 @@ TEST_F(ScriptedRunTest, DiagnosticLinesFollowTheRecord) {
         module.LogDiagRec(SQL_HANDLE_DBC, SQL_NULL_HANDLE, logPath);
         EXPECT_EQ(std::filesystem::exists(logPath) ? logLines() : Strings(), lines);
     }
-}
 
-TEST_F(ScriptedRunTest, ALogThatCannotBeWrittenRaisesAndLeavesNoHandleBehind) {
+    // A log that cannot be written raises, and leaves no handle behind.
     EXPECT_THROW(module.ODBCConnect("lite", "", "", temp.file("missing-dir/virelo.log")), Error);
     EXPECT_EQ(dm.calls, (Strings{"AllocEnv", "FreeEnv"}));
 }

@@ -52,7 +52,7 @@ TEST_F(NativeConnectorTest, AListeningServerIsReachedOnAnySpellingOfTcpAndAnyAdd
     }
 }
 
-TEST_F(NativeConnectorTest, EachFailingLayerHasItsOwnCode) {
+TEST_F(NativeConnectorTest, EachFailingLayerHasItsOwnCodeAndASilentListenerTimesOut) {
     const std::string closed = std::to_string(TcpListener::ClosedPort());
     const std::string longHost(300, 'h');
     // what, server, host, service, protocol, code, SQLSTATE
@@ -82,9 +82,8 @@ TEST_F(NativeConnectorTest, EachFailingLayerHasItsOwnCode) {
         EXPECT_EQ(ping(server, host, service, protocol), std::pair(code, std::string(state)))
             << what << ": " << connector.Detail();
     }
-}
 
-TEST_F(NativeConnectorTest, AListenerThatNeverAnswersIsGivenUpWithinTheTimeLimit) {
+    // A listener that never answers is given up within the time limit.
     TcpListener silent("127.0.0.1", true);
     LocalNativeConnector bounded(network, 300ms);
     const auto start = std::chrono::steady_clock::now();

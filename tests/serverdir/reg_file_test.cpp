@@ -61,10 +61,7 @@ void DumpKey(platform::Registry& registry, platform::HKey key, const std::string
     std::string name;
     for (std::uint32_t i = 0; registry.enumKey(key, i, name, 1 << 16) == reg::kSuccess; ++i) {
         platform::HKey child = 0;
-        if (registry.openKey(key, name, child) != reg::kSuccess) {
-            out += "(cannot open " + name + ")\n";
-            continue;
-        }
+        EXPECT_EQ(registry.openKey(key, name, child), reg::kSuccess) << path << "\\" << name;
         DumpKey(registry, child, path + "\\" + name, out);
         registry.closeKey(child);
     }

@@ -136,23 +136,20 @@ using ServerTable = ViewFixture;
 using DataSourceKeys = ViewFixture;
 using BadInput = ViewFixture;
 
-TEST_F(ServerTable, NoneOneAndThreeServersFromMixedSources) {
+TEST_F(ServerTable, NoneAndThreeServersFromMixedSources) {
     // No file at all: the two empty columns.
     EXPECT_EQ("[,,,,][,,,,]", servers());
     EXPECT_TRUE(warnings.empty()) << allWarnings();
 
-    // One server in the text directory, between comments and blank lines.
-    write("sqlhosts",
-          "# name  protocol  host  service  options\n\nol_text kbsoctcp db-text 9090   # main\n");
-    EXPECT_EQ("[ol_text,db-text,9090,kbsoctcp,][,,,,]", servers());
-
     // Three servers: one from a UTF-16 export, one from a REGEDIT4 export in Windows-1252, one
-    // from the text directory, which also names the UTF-16 export's server in other letters (the
-    // export's entry wins). Names outside ASCII are found in any letter case.
+    // from the text directory (between comments and blank lines), which also names the UTF-16
+    // export's server in other letters (the export's entry wins). Names outside ASCII are found
+    // in any letter case.
     write("win10.reg", Utf16Le(Regedit5(RegServer("Überwachung", "über-host"))));
     write("nt4.reg", "REGEDIT4\n\n" + RegServer("Caf\xE9", "caf\xE9-host", "sqlexec", "kcsoctcp"));
     write("sqlhosts",
-          "ol_text  kbsoctcp db-text 9090 b=32767,k=1\n"
+          "# name  protocol  host  service  options\n\n"
+          "ol_text  kbsoctcp db-text 9090 b=32767,k=1   # main\n"
           "überwachung kbsoctcp elsewhere 1\n");
     useRegFiles({"win10.reg", "nt4.reg"});
     EXPECT_EQ(
@@ -161,13 +158,13 @@ TEST_F(ServerTable, NoneOneAndThreeServersFromMixedSources) {
         servers());
     EXPECT_EQ("über-host", access.GetRegValue(kLm, kHosts + "\\ÜBERWACHUNG", "host"));
     EXPECT_EQ("café-host", access.GetRegValue(kLm, kHosts + "\\CAFÉ", "HOST"));
-    EXPECT_EQ(1, warned("sqlhosts:2:", "\"überwachung\" is also in a registry file"))
+    EXPECT_EQ(1, warned("sqlhosts:4:", "\"überwachung\" is also in a registry file"))
         << allWarnings();
     EXPECT_EQ(1, warned("nt4.reg:", "read as Windows-1252")) << allWarnings();
     EXPECT_EQ(2u, warnings.size()) << allWarnings();
 }
 
-TEST_F(ServerTable, LaterExportWinsValueByValue) {
+TEST_F(ServerTable, LaterExportWinsValueByValueAndDefaultLocationsComeInOrder) {
     write("first.reg",
           Regedit5(RegServer("ol_x", "first-host", "1111") +
                    "[HKLM\\SOFTWARE\\Nembrion\\SQLHOSTS\\ol_gone]\r\n\"HOST\"=\"g\"\r\n"));
@@ -180,9 +177,8 @@ TEST_F(ServerTable, LaterExportWinsValueByValue) {
     // The key keeps the spelling it was first written with.
     EXPECT_EQ("[ol_gone,g,Not Found,Not Found,Not Found][OL_X,first-host,1111,kasoctcp,][,,,,]",
               servers());
-}
 
-TEST_F(ServerTable, DefaultLocationsInOrder) {
+    // Without VIRELO_REGISTRY and VIRELO_SQLHOSTS, the default locations in order.
     unsetenv("VIRELO_REGISTRY");
     unsetenv("VIRELO_SQLHOSTS");
     const std::string system = "etc/registry.d/";
@@ -216,7 +212,7 @@ TEST_F(ServerTable, DefaultLocationsInOrder) {
     EXPECT_TRUE(warnings.empty()) << allWarnings();
 }
 
-TEST_F(ServerTable, ReadsAFileAgainOnlyWhenItChanged) {
+TEST_F(ServerTable, ReadsAFileAgainOnlyWhenItChangedAndNoKeyIsOpen) {
     // The malformed line warns each time the file is read, which shows when it is.
     write("one.reg", Regedit5(RegServer("ol_a", "a") + "bad line\r\n"));
     useRegFiles({"one.reg"});
@@ -239,11 +235,9 @@ TEST_F(ServerTable, ReadsAFileAgainOnlyWhenItChanged) {
     EXPECT_EQ(1, warned("one.reg", "No such file or directory")) << allWarnings();
     servers();
     EXPECT_EQ(1, warned("one.reg", "No such file or directory")) << allWarnings();
-}
 
-TEST_F(ServerTable, NothingIsRebuiltWhileAKeyIsOpen) {
+    // Nothing is rebuilt while a key is open.
     write("one.reg", Regedit5(RegServer("ol_a", "a")));
-    useRegFiles({"one.reg"});
     platform::HKey key = access.OpenRegKey(kLm, kHosts);
     ASSERT_NE(0U, key);
     write("one.reg", Regedit5(RegServer("ol_a", "changed") + RegServer("ol_b", "b")));
@@ -256,9 +250,7 @@ TEST_F(ServerTable, NothingIsRebuiltWhileAKeyIsOpen) {
 
 TEST_F(DataSourceKeys, SystemAndUserDataSourcesOfUnixOdbc) {
     const std::string driver = kSqliteDriver;
-    const auto list = [this](platform::HKey root) {
-        return Columns(odbc::GetDSNList(access, root));
-    };
+    const auto list = [this](platform::HKey r) { return Columns(odbc::GetDSNList(access, r)); };
     {
         OdbcIni ini;
         ini.systemDsn("SysSales", {{"Driver", driver}});
@@ -375,8 +367,7 @@ TEST_F(BadInput, AHundredThousandKeysAndFourMegabyteValues) {
     }
     write("big.reg", Utf16Le(Regedit5(text)));
     useRegFiles({"big.reg"});
-    using Table = serverdir::ServerTable;
-    const Table table = access.GetSqlhostsServers();
+    const serverdir::ServerTable table = access.GetSqlhostsServers();
     ASSERT_EQ(100'001, table.UpperBound());
     // Too long for the reader's buffer: "Not Found", and the other values are still read.
     const std::string all = TableText(table);
@@ -398,10 +389,14 @@ TEST_F(BadInput, AHundredThousandKeysAndFourMegabyteValues) {
     EXPECT_TRUE(warnings.empty()) << allWarnings();
 }
 
-TEST(RegAccessTest, ServerTableInCaseInsensitiveOrderWithMissingValues) {
+TEST(RegAccessTest, ServerTableAndSubkeysInCaseInsensitiveOrderWithMissingValues) {
     RegistryTree tree;
     RegAccess access(tree);
     EXPECT_EQ(TableText(access.GetSqlhostsServers()), "[,,,,][,,,,]") << "no SQLHOSTS key";
+    // A key that cannot be opened has handle 0, lists nothing and cannot be closed.
+    platform::HKey key = access.OpenRegKey(kLm, kHosts);
+    EXPECT_EQ(access.EnumRegKey(key, 0), "Not Found");
+    EXPECT_EQ(access.CloseRegKey(key), 6);
     // Key and value names in any letter case.
     tree.setString(kLm, "software\\nembrion\\sqlhosts\\x", "host", "hx");
     tree.setString(kLm, kHosts + "\\x", "Service", "sx");
@@ -415,11 +410,20 @@ TEST(RegAccessTest, ServerTableInCaseInsensitiveOrderWithMissingValues) {
     EXPECT_EQ(TableText(access.GetSqlhostsServers()),
               "[alpha,H-alpha,S-alpha,P-alpha,O-alpha][Beta,H-Beta,S-Beta,P-Beta,Not Found]"
               "[gamma,H-gamma,S-gamma,P-gamma,O-gamma][x,hx,sx,Not Found,Not Found][,,,,]");
+    tree.createKey(kLm, kHosts + "\\" + kLong2048);
+    key = access.OpenRegKey(kLm, kHosts);
+    ASSERT_NE(key, 0U);
+    EXPECT_EQ(access.EnumRegKey(key, 1), "Beta");
+    EXPECT_EQ(access.EnumRegKey(key, 4), "Not Found") << "a name longer than the buffer";
+    EXPECT_EQ(access.EnumRegKey(key, -1), "Not Found");
+    EXPECT_EQ(access.CloseRegKey(key), 0);
     EXPECT_FALSE(tree.hasOpenKeys());
 }
 
-// Each row is one value of one key, read by its name and listed by its index.
-TEST(RegAccessTest, ValuesByNameAndByIndex) {
+// Each row is one value of one key, read by its name and listed by its index. Each root gives
+// its own data sources in registry order; a value whose data reads "Not Found" ends the list,
+// and other types read as text.
+TEST(RegAccessTest, ValuesByNameByIndexAndAsDataSources) {
     // name, type, data, read by name, listed by index
     const std::tuple<std::string, std::uint32_t, std::string, std::string, std::string> rows[] = {
         {"HOST", reg::kSz, std::string("host1\0", 6), "host1", "1|HOST|host1"},
@@ -441,11 +445,14 @@ TEST(RegAccessTest, ValuesByNameAndByIndex) {
         {kLong2048, reg::kSz, std::string("d\0", 2), "d", "Not Found"},
     };
     RegistryTree tree;
+    RegAccess access(tree);
+    EXPECT_EQ(odbc::GetDSNList(access, kLm).Columns(), 0) << "no key";
+    tree.createKey(reg::kCurrentUser, odbc::kDataSourcesKey);
+    EXPECT_EQ(odbc::GetDSNList(access, reg::kCurrentUser).Columns(), 0) << "an empty key";
     for (const auto& [name, type, data, read, listed] : rows) {
         tree.setValue(kLm, kKey, name, type, data);
     }
     tree.setString(reg::kCurrentUser, kKey, "Mine", "m");
-    RegAccess access(tree);
     for (std::int32_t i = 0; i < std::ssize(rows); ++i) {
         const auto& [name, type, data, read, listed] = rows[i];
         SCOPED_TRACE(name.substr(0, 16));
@@ -456,58 +463,22 @@ TEST(RegAccessTest, ValuesByNameAndByIndex) {
                       : std::to_string(record.Type) + "|" + record.Name + "|" + record.Data,
                   listed);
     }
-    EXPECT_EQ(access.GetRegValue(kLm, "software\\NEMBRION\\test", "host"), "host1");
-    EXPECT_EQ(access.GetRegValue(kLm, kKey, "PORT"), "Not Found");
     EXPECT_EQ(access.GetRegValue(kLm, kKey + "\\Missing", "HOST"), "Not Found");
-    EXPECT_EQ(access.GetRegValue(kLm, kKey, "Mine"), "Not Found") << "the other root's value";
     EXPECT_EQ(access.GetRegValue(reg::kCurrentUser, kKey, "Mine"), "m");
     EXPECT_EQ(access.EnumRegValue(kLm, kKey, -1).Data, "Not Found");
-    EXPECT_EQ(access.EnumRegValue(kLm, kKey, std::ssize(rows)).Data, "Not Found");
-    EXPECT_FALSE(tree.hasOpenKeys());
-}
-
-TEST(RegAccessTest, SubkeysByIndex) {
-    RegistryTree tree;
-    RegAccess access(tree);
-    // A key that cannot be opened has handle 0, lists nothing and cannot be closed.
-    platform::HKey key = access.OpenRegKey(kLm, kHosts);
-    EXPECT_EQ(access.EnumRegKey(key, 0), "Not Found");
-    EXPECT_EQ(access.CloseRegKey(key), 6);
-    for (const std::string& name : {std::string("b"), std::string("A"), kLong2048}) {
-        tree.createKey(kLm, kHosts + "\\" + name);
-    }
-    key = access.OpenRegKey(kLm, kHosts);
-    ASSERT_NE(key, 0U);
-    EXPECT_EQ(access.EnumRegKey(key, 0), "A");
-    EXPECT_EQ(access.EnumRegKey(key, 1), "b");
-    EXPECT_EQ(access.EnumRegKey(key, 2), "Not Found") << "a name longer than the buffer";
-    EXPECT_EQ(access.EnumRegKey(key, 3), "Not Found");
-    EXPECT_EQ(access.EnumRegKey(key, -1), "Not Found");
-    EXPECT_EQ(access.CloseRegKey(key), 0);
-    EXPECT_FALSE(tree.hasOpenKeys());
-}
-
-// Each root gives its own data sources in registry order; a value whose data reads "Not Found"
-// ends the list, and other types read as text.
-TEST(DSNListTest, EachRootGivesItsOwnDataSourcesInRegistryOrder) {
-    platform::RegistryTree tree;
-    RegAccess reader(tree);
-    EXPECT_EQ(odbc::GetDSNList(reader, kLm).Columns(), 0) << "no key";
-    tree.createKey(reg::kCurrentUser, odbc::kDataSourcesKey);
-    EXPECT_EQ(odbc::GetDSNList(reader, reg::kCurrentUser).Columns(), 0) << "an empty key";
 
     tree.setString(kLm, odbc::kDataSourcesKey, "Zeta", "SQLite3");
     tree.setString(kLm, odbc::kDataSourcesKey, "alpha db", "PostgreSQL ANSI");
-    tree.setValue(kLm, odbc::kDataSourcesKey, "counted", reg::kDword, std::string("\x08\0\0\0", 4));
+    tree.setValue(kLm, odbc::kDataSourcesKey, "counted", reg::kDword, std::string("\x2A\0\0\0", 4));
     tree.setString(kLm, odbc::kDataSourcesKey, "odd", "Not Found");
     tree.setString(kLm, odbc::kDataSourcesKey, "hidden", "SQLite3");
     tree.setString(reg::kCurrentUser, odbc::kDataSourcesKey, "mine", "SQLite3");
-    const odbc::DSNTable system = odbc::GetDSNList(reader, kLm);
+    const odbc::DSNTable system = odbc::GetDSNList(access, kLm);
     EXPECT_EQ(Columns(system),
-              (Pairs{{"Zeta", "SQLite3"}, {"alpha db", "PostgreSQL ANSI"}, {"counted", "008"}}));
+              (Pairs{{"Zeta", "SQLite3"}, {"alpha db", "PostgreSQL ANSI"}, {"counted", "042"}}));
     EXPECT_THROW(system.at(odbc::DSNTable::kName, 0), std::out_of_range) << "columns start at 1";
     EXPECT_THROW(system.at(odbc::DSNTable::kName, 4), std::out_of_range);
-    EXPECT_EQ(Columns(odbc::GetDSNList(reader, reg::kCurrentUser)), (Pairs{{"mine", "SQLite3"}}));
+    EXPECT_EQ(Columns(odbc::GetDSNList(access, reg::kCurrentUser)), (Pairs{{"mine", "SQLite3"}}));
     EXPECT_FALSE(tree.hasOpenKeys());
 }
 
