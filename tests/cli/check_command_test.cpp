@@ -154,6 +154,7 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQ
 // Each failing layer has its own exit code, and no password shows, whole or in part: neither the
 // one in VIRELO_PASSWORD (it holds ; } and =, so it goes in braces) nor one typed into an argument.
 TEST_F(CheckCommandTest, EachFailureHasItsLayersCodeAndNoPasswordShows) {
+    temp.write("pw", "Zq7plainZ\n");  // a password file comes before VIRELO_PASSWORD
     const std::vector<Row> rows = {
         {"service http --json", 0, "/checks/0/code", 80},
         {"service 5432 --json", 0, "/checks/0/layer", "service"},
@@ -171,6 +172,8 @@ TEST_F(CheckCommandTest, EachFailureHasItsLayersCodeAndNoPasswordShows) {
         {"connect {SQLITE}", 0, "CONNECTION WAS SUCCESSFUL"},
         {"connect {SQLITE}", 0, "DBMS Name=SQLite"},
         {"connect DSN=NoSuch;PWD=Zq7plainZ --json", 14, "/checks/0/state", "IM002"},
+        {"connect Provider=nbxoledbc;Password={PASSWORD} --json --password-file {FILE}", 14,
+         "/checks/0/code", 3706},
         {"connect {LONG}", 14},
         {"odbc Sales --user bob --json", 0, "ODBC connection closed."},
         {"odbc NoSuch --user bob", 14},
@@ -181,15 +184,11 @@ TEST_F(CheckCommandTest, EachFailureHasItsLayersCodeAndNoPasswordShows) {
         // What the driver prints goes nowhere near the report.
         {"jdbc org.h2.Driver jdbc:h2:mem:t;TRACE_LEVEL_SYSTEM_OUT=3 --json", 0, "/exit_code", 0},
         {"jdbc org.nowhere.Driver jdbc:x:y", 14},
+        // A refused connection is the listener's failure, whatever the report says of a password.
+        {"jdbc org.postgresql.Driver jdbc:postgresql://127.0.0.1:{CLOSED}/x --user u", 13},
     };
-    expectRows(rows, "p;a}ss=w", {"a}ss", "Zq7plainZ"}, {{"CLASSPATH", "/usr/share/java/h2.jar"}});
-    // A refused connection is the listener's failure, whatever the report says about a password.
-    expectRows({{"jdbc org.postgresql.Driver jdbc:postgresql://127.0.0.1:{CLOSED}/x --user u", 13}},
-               "pw-1234", {"pw-1234"}, {{"CLASSPATH", "/usr/share/java/postgresql.jar"}});
-    temp.write("pw", "Zq7plainZ\n");
-    expectRows({{"connect Provider=nbxoledbc;Password={PASSWORD} --json --password-file {FILE}", 14,
-                 "/checks/0/code", 3706}},
-               std::nullopt, {"Zq7plainZ"});
+    expectRows(rows, "p;a}ss=w", {"a}ss", "Zq7plainZ"},
+               {{"CLASSPATH", "/usr/share/java/h2.jar:/usr/share/java/postgresql.jar"}});
     expectRows({{"service http", 16, "TEMP directory /nonexistent/dir"}}, std::nullopt, {},
                {{"TEMP", "/nonexistent/dir"}});
 

@@ -146,9 +146,27 @@ TEST_F(GeneralTest, LogDirectoryWithoutTempAndASearchThatAlwaysEnds) {
     EXPECT_TRUE(fs::is_empty(temp.file("elsewhere")));
 }
 
-// What someone else may have put under a reserved name between two steps of a run: another
-// file, a link to a victim, a FIFO. Each is refused at once and left alone.
-TEST_F(GeneralTest, ForeignFilesUnderTheNameAreRefusedAtOnceAndLeftAlone) {
+// Our own log is read with CR LF before every line. What someone else may have put under a
+// reserved name between two steps of a run: another file, a link to a victim, a FIFO. Each is
+// refused at once and left alone.
+TEST_F(GeneralTest, ReadTextFileReadsOurLogAndRefusesForeignFilesAtOnce) {
+    const std::string ours = general.GetLogPath();
+    const std::pair<std::string, std::string> cases[] = {{"a\r\nb\r\n", "\r\na\r\nb"},
+                                                         {"a\r\nb", "\r\na\r\nb"},
+                                                         {"a\nb\n", "\r\na\r\nb"},
+                                                         {"a\rb", "\r\na\r\nb"},
+                                                         {"", ""},
+                                                         {"\r\n", "\r\n"},
+                                                         {"\r\n\r\nz", "\r\n\r\n\r\nz"}};
+    for (const auto& [content, expected] : cases) {
+        std::ofstream(ours, std::ios::binary | std::ios::trunc) << content;  // same file
+        EXPECT_EQ(general.ReadTextFile(ours), expected) << testing::PrintToString(content);
+    }
+    general.DeleteLogFile(ours);
+    EXPECT_NO_THROW(general.DeleteLogFile(ours)) << "a file already gone is no error";
+    EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(ours); }).number(), errors::kFileNotFound);
+    EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(""); }).number(), errors::kFileNotFound);
+
     temp.write("victim.txt", "precious");
     for (int planted = 0; planted < 3; ++planted) {
         const std::string path = general.GetLogPath();
@@ -180,28 +198,7 @@ TEST_F(GeneralTest, ForeignFilesUnderTheNameAreRefusedAtOnceAndLeftAlone) {
     EXPECT_EQ(temp.read("existing.log"), "theirs\n");
 }
 
-TEST_F(GeneralTest, ReadTextFilePutsCrLfBeforeEveryLine) {
-    const std::string path = general.GetLogPath();
-    const std::pair<std::string, std::string> cases[] = {
-        {"a\r\nb\r\n", "\r\na\r\nb"},
-        {"a\r\nb", "\r\na\r\nb"},
-        {"a\nb\n", "\r\na\r\nb"},
-        {"a\rb", "\r\na\r\nb"},
-        {"", ""},
-        {"\r\n", "\r\n"},
-        {"\r\n\r\nz", "\r\n\r\n\r\nz"},
-    };
-    for (const auto& [content, expected] : cases) {
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << content;  // same file
-        EXPECT_EQ(general.ReadTextFile(path), expected) << testing::PrintToString(content);
-    }
-    general.DeleteLogFile(path);
-    EXPECT_NO_THROW(general.DeleteLogFile(path)) << "a file already gone is no error";
-    EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(path); }).number(), errors::kFileNotFound);
-    EXPECT_EQ(RaisedBy([&] { general.ReadTextFile(""); }).number(), errors::kFileNotFound);
-}
-
-TEST_F(GeneralTest, RunAndWaitWaitsHandsOverArgumentsAndReportsAProgramThatCannotStart) {
+TEST_F(GeneralTest, RunAndWaitSplitsAndCountsArgumentsWaitsAndReportsAProgramThatCannotStart) {
     const std::string out = temp.file("argv");
     const std::string script = "sleep 0.3; for a; do printf '[%s]' \\\"$a\\\"; done > '" + out +
                                "'; printf '%s|%s' \\\"$VIRELO_X\\\" \\\"$HOME\\\" >> '" + out + "'";
@@ -221,11 +218,9 @@ TEST_F(GeneralTest, RunAndWaitWaitsHandsOverArgumentsAndReportsAProgramThatCanno
     EXPECT_EQ(general.RunAndWait(temp.file("not-executable")), 0);
     EXPECT_EQ(general.LastDllError(), 13);
     EXPECT_EQ(general.RunAndWait(""), 0);
-}
 
-// The rules that the arguments of RunAndWait above and of the JDBC test class do not show already:
-// blanks and tabs, doubled quotes, backslashes, and the program name.
-TEST(SplitCommandLineTest, FollowsTheWindowsQuotingRules) {
+    // The rules of the command line that the arguments above and those of the JDBC test class do
+    // not show already: blanks and tabs, doubled quotes, backslashes, and the program name.
     const std::pair<const char*, std::vector<std::string>> cases[] = {
         {"   \t ", {}},
         {"  a\tb  c", {"a", "b", "c"}},
@@ -238,14 +233,11 @@ TEST(SplitCommandLineTest, FollowsTheWindowsQuotingRules) {
     for (const auto& [line, expected] : cases) {
         EXPECT_EQ(platform::SplitCommandLine(line), expected) << line;
     }
-}
-
-// An argument lies before an offset when it ends there or earlier; what quotes and empty
-// arguments do to the count, the JDBC test class's arguments show.
-TEST(ArgumentsEndingBeforeTest, CountsOnlyArgumentsThatStopBeforeTheOffset) {
-    const std::string line = "java C d \"u\" \"/l\" user secret";
-    EXPECT_EQ(platform::ArgumentsEndingBefore(line, line.find("secret")), 6u);
-    EXPECT_EQ(platform::ArgumentsEndingBefore(line, line.size()), 7u);
+    // An argument lies before an offset when it ends there or earlier; what quotes and empty
+    // arguments do to the count, the JDBC test class's arguments show.
+    const std::string java = "java C d \"u\" \"/l\" user secret";
+    EXPECT_EQ(platform::ArgumentsEndingBefore(java, java.find("secret")), 6u);
+    EXPECT_EQ(platform::ArgumentsEndingBefore(java, java.size()), 7u);
 }
 
 }  // namespace

@@ -26,8 +26,6 @@ const Items kInitial{"NEMBRIONSERVER=", "NBX_AUTOFREE=",  "TRACE=",
 
 TEST(JdbcUrlTest, JoinsTheFieldsAndSetsParametersOnTop) {
     const std::pair<UrlFields, const char*> cases[] = {
-        {{"jdbc:nembrion-sqli", "server1", "5000", "demo", {"NEMBRIONSERVER=srv1", "TRACE="}},
-         "jdbc:nembrion-sqli://server1:5000/demo:NEMBRIONSERVER=srv1;"},
         {{"jdbc:qb7", "", "", "demo", kInitial}, "jdbc:qb7:demo"},
         {{"jdbc:qb7", "", "5000", "", kInitial}, "jdbc:qb7:5000"},
         {{"p", "h", "", "", {}}, "p://h"},
@@ -52,10 +50,8 @@ TEST(JdbcUrlTest, JoinsTheFieldsAndSetsParametersOnTop) {
                             "PROTOCOLTRACE=", "PROTOCOLTRACEFILE="}));
     SetParameter(items, "TRACE", "2");
     SetParameter(items, "TRACE", "");
-    EXPECT_EQ(items, (Items{"TRACE=", "TRACEFILE=/tmp/t", "NEMBRIONSERVER=", "NBX_AUTOFREE=",
-                            "PROTOCOLTRACE=", "PROTOCOLTRACEFILE="}))
-        << "an empty value is stored too";
     SetParameter(items, "", "ignored");
+    EXPECT_EQ(items.front(), "TRACE=") << "an empty value is stored too";
     EXPECT_EQ(items.size(), kInitial.size());
     SetParameter(items, "trace", "x");
     EXPECT_EQ(items.front(), "trace=x") << "names compare case-sensitively";
@@ -106,8 +102,7 @@ TEST_F(LaunchTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
     EXPECT_EQ(
         received({"d", "u", "sa", "pw"}, "/t\"q/virelo.log"),
         "[VireloJDBC][d][u][/tq/virelo.log sa pw] plain=2 log=/t\"q/virelo.log id=1:2 cp=/cp");
-    // Only the URL and the log path are quoted; the box shown when java cannot be started.
-    EXPECT_EQ(JdbcCommandLine("d", "u", "/l", "", ""), "java VireloJDBC d \"u\" \"/l\"  ");
+    // The box shown when java cannot be started.
     EXPECT_EQ(JavaLaunchFailureText(2),
               "Could not spawn java.exe:  CreateProcess failed.\r\nCheck your PATH environment "
               "variable.\r\nError: 2");
@@ -184,31 +179,25 @@ TEST_F(LaunchTest, TheTestClassRefusesAnythingButTheReservedLogAtOnce) {
     fs::create_symlink(log, temp.file("link.log"));
     fs::create_symlink(temp.file("victim.txt"), temp.file("victim.log"));
 
-    const std::pair<std::string, std::string> refused[] = {
-        {temp.file("fifo.log"), identity},
-        {temp.file("link.log"), identity},
-        {temp.file("victim.log"), identity},
-        {temp.file("other.log"), identity},
-        {log, "1:2"},
-        {log, ""},
-        {"", identity},
-    };
-    for (const auto& [path, id] : refused) {
-        EXPECT_LT(run(path, id), std::chrono::seconds(10)) << path << " " << id;
+    // Other files with the log's identity, the log with a wrong or no identity, and no log.
+    for (const char* name : {"fifo.log", "link.log", "victim.log", "other.log"}) {
+        EXPECT_LT(run(temp.file(name), identity), std::chrono::seconds(10)) << name;
     }
+    for (const char* id : {"1:2", ""}) {
+        EXPECT_LT(run(log, id), std::chrono::seconds(10)) << id;
+    }
+    EXPECT_LT(run("", identity), std::chrono::seconds(10));
     EXPECT_EQ(temp.read("victim.txt"), "precious");
     EXPECT_EQ(temp.read("other.log"), "");
     EXPECT_EQ(temp.read(fs::path(log).filename()), "") << "nothing written without its identity";
     EXPECT_TRUE(fs::is_empty(temp.file("cwd"))) << "nothing written into the current directory";
 
-    // The reserved file with its identity is written, and the password is not in it.
+    // The reserved file with its identity is written, and the password is not in it; the
+    // report's lines are in the JDBC tab's pane.
     run(log, identity);
     const std::string report = temp.read(fs::path(log).filename());
-    EXPECT_NE(report.find(" : User: sa\r\n"), std::string::npos) << report;
-    EXPECT_NE(report.find(" : Password: given\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("No suitable driver found for jdbc:none:x"), std::string::npos) << report;
     EXPECT_EQ(report.find("Cls-Pw-1"), std::string::npos) << report;
-    EXPECT_TRUE(fs::is_empty(temp.file("cwd")));
 }
 
 }  // namespace
