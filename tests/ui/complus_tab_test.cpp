@@ -1,9 +1,8 @@
-// The COM+ tab on the real window: the builder's formats and tests, the option handlers, the
-// look-up in the registry, and the lists and the COM+ ping through a scripted component, whose
+// The COM+ tab on the real window: the builder's formats and tests, the option handlers, and the
+// lists and the COM+ ping through a scripted component, whose
 // outcomes cannot all be made to happen here (the real one is tested on its own).
 #include <cctype>
 
-#include "serverdir/RegAccess.h"
 #include "support/WindowFixture.h"
 #include "ui/tabs/ComPlusTab.h"
 
@@ -143,24 +142,6 @@ TEST_F(ComPlusTabTest, OptionHandlersEmptyTheirTextsAndMarkTheirFields) {
     EXPECT_EQ(text("txtUID") + "|" + text("cboADOProtocol"), "|kasoctcp");
     EXPECT_TRUE(checked("optODBCDriver"));
     EXPECT_EQ(colour("txtADOHost"), SysColour::Window);
-}
-
-TEST_F(ComPlusTabTest, LookUpFillsTheServerFieldsFromTheRegistry) {
-    const std::string key = std::string(serverdir::kSqlhostsKey) + "\\srv1";
-    registry.setString(platform::reg::kLocalMachine, key, "HOST", "db-host");
-    registry.setString(platform::reg::kLocalMachine, key, "SERVICE", "1526");
-    registry.setString(platform::reg::kLocalMachine, key, "PROTOCOL", "not-a-listed-protocol");
-    set("cboADOServer", "srv1");
-    click("cmdLookupSqlhostInfo");
-    EXPECT_EQ(text("txtADOHost") + " " + text("txtADOPort") + " " + text("cboADOProtocol"),
-              "db-host 1526 not-a-listed-protocol");
-    set("cboADOServer", "srv9");
-    click("cmdLookupSqlhostInfo");
-    set("cboADOServer", "");
-    click("cmdLookupSqlhostInfo");
-    // An empty name does nothing.
-    EXPECT_EQ(boxTexts(), Texts{"Nembrion Server \"srv9\" not found in registry"});
-    EXPECT_EQ(text("txtADOHost"), "db-host");
 }
 
 TEST_F(ComPlusTabTest, ScriptedOutcomesOfTheComponent) {

@@ -62,8 +62,10 @@ TEST_F(FocusTest, EachPageFocusesItsFirstInputControlAndTabFollowsItsOrderAndWra
 
 // Shift+Tab stays on the page, and of an option-button group only the selected button takes a
 // stop; typing keeps the focus in the box, and a click into a wrap control of a hidden page sends
-// the focus back to the page in front.
-TEST_F(FocusTest, ShiftTabAndClicksIntoHiddenPages) {
+// the focus back to the page in front. The Tab key code on the close button shows a box, from its
+// KeyDown and its KeyPress handler; Ctrl+I types character 9 on the button, a plain Tab only
+// moves the focus.
+TEST_F(FocusTest, ShiftTabClicksIntoHiddenPagesAndTheTabKeyCode) {
     bringToFront(3);
     window->control<QRadioButton>("optODBCUsrDSN")->setChecked(true);
     window->control("cboODBCSysDSN")->setFocus();
@@ -77,11 +79,7 @@ TEST_F(FocusTest, ShiftTabAndClicksIntoHiddenPages) {
     EXPECT_EQ(focusName(), "txtEnterHostName");
     window->control("cboODBCSysDSN")->setFocus();
     EXPECT_EQ(focusName(), "txtEnterHostName");
-}
 
-// The Tab key code on the close button shows a box, from its KeyDown and its KeyPress handler;
-// Ctrl+I types character 9 on the button, a plain Tab only moves the focus.
-TEST_F(FocusTest, TabKeyCodeOnTheCloseButtonShowsTheBox) {
     window->cmdCloseTCP_KeyDown('A');
     window->cmdCloseTCP_KeyPress('a');
     window->cmdCloseTCP_KeyDown(9);
@@ -89,8 +87,6 @@ TEST_F(FocusTest, TabKeyCodeOnTheCloseButtonShowsTheBox) {
     ASSERT_EQ(boxTexts(), (Texts{"tab key pressed", "tab key pressed"}));
     EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
     EXPECT_EQ(boxes.boxes[0].icon, platform::BoxIcon::None);
-
-    bringToFront(0);  // the order with its wrap row
     QWidget* close = window->control("cmdCloseTCP");
     close->setFocus();
     QKeyEvent ctrlI(QEvent::KeyPress, Qt::Key_I, Qt::ControlModifier, QStringLiteral("\t"));

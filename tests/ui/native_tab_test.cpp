@@ -21,15 +21,12 @@ protected:
                   },
                   .CreateConnectionTester = {}});
     }
-    // Adds a server; an empty value is left out.
-    void addServer(const std::string& name, const std::string& host, const std::string& service,
-                   const std::string& protocol) {
-        const std::string key = std::string(serverdir::kSqlhostsKey) + "\\" + name;
-        for (const auto& [value, data] : {std::pair{"HOST", host}, std::pair{"SERVICE", service},
-                                          std::pair{"PROTOCOL", protocol}}) {
-            if (!data.empty()) {
-                registry.setString(platform::reg::kLocalMachine, key, value, data);
-            }
+    // Adds a server with the values "NAME=data|NAME=data...".
+    void addServer(const std::string& name, const std::string& values) {
+        for (const std::string& value : test::Split(values)) {
+            registry.setString(platform::reg::kLocalMachine,
+                               std::string(serverdir::kSqlhostsKey) + "\\" + name,
+                               value.substr(0, value.find('=')), value.substr(value.find('=') + 1));
         }
     }
     // Brings the Native Connect tab to the front, which refills the server list.
@@ -45,9 +42,9 @@ protected:
 TEST_F(NativeTabTest, ServerListHoldsTheServersThenOneEmptyItemAndIsReadOnEverySwitch) {
     showTab();
     EXPECT_EQ(items("cboServerCon"), (Texts{"", ""})) << "no servers: two empty items";
-    addServer("srv_b", "hb", "1526", "kasoctcp");
-    addServer("Srv_c", "hc", "1527", "kbsoctcp");
-    addServer("srv_a", "ha", "1525", "kasoctcp");
+    addServer("srv_b", "HOST=hb");
+    addServer("Srv_c", "HOST=hc");
+    addServer("srv_a", "HOST=ha");
     set("cboServerCon", "typed by hand");
     showTab();
     // Registry order: alphabetical without regard to letter case.
@@ -60,9 +57,11 @@ TEST_F(NativeTabTest, ServerListHoldsTheServersThenOneEmptyItemAndIsReadOnEveryS
     EXPECT_EQ(text("cboServerCon"), "srv") << "typed text is not completed from the list";
 }
 
-TEST_F(NativeTabTest, LookupFillsHostServiceAndProtocolOfAnExactMatchOnly) {
-    addServer("srv1", "db-host", "sqlexec", "kbsocspx");
-    addServer("srv2", "", "1526", "");
+// The look-ups of the Native Connect and the COM+ tab read the same servers.
+TEST_F(NativeTabTest, LookupsFillHostServiceAndProtocolOfAnExactMatchOnly) {
+    addServer("srv1", "HOST=db-host|SERVICE=sqlexec|PROTOCOL=kbsocspx");
+    addServer("srv2", "SERVICE=1526");
+    addServer("srv3", "HOST=h3|SERVICE=1527|PROTOCOL=not-a-listed-protocol");
     showTab();
     const std::pair<const char*, const char*> cases[] = {
         {"srv1", "db-host|sqlexec|kbsocspx"},
@@ -77,8 +76,16 @@ TEST_F(NativeTabTest, LookupFillsHostServiceAndProtocolOfAnExactMatchOnly) {
                   expected)
             << server;
     }
-    EXPECT_EQ(boxTexts(), Texts{"Nembrion Server \"SRV1\" not found in registry"});
     EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
+    // On the COM+ tab a failed look-up changes nothing either, and an empty name does nothing.
+    for (const char* server : {"srv3", "srv9", ""}) {
+        set("cboADOServer", server);
+        click("cmdLookupSqlhostInfo");
+    }
+    EXPECT_EQ(text("txtADOHost") + "|" + text("txtADOPort") + "|" + text("cboADOProtocol"),
+              "h3|1527|not-a-listed-protocol");
+    EXPECT_EQ(boxTexts(), (Texts{"Nembrion Server \"SRV1\" not found in registry",
+                                 "Nembrion Server \"srv9\" not found in registry"}));
 }
 
 // A component that cannot be created is reported in the pane, with no box, and the next press

@@ -134,7 +134,6 @@ TEST_F(OdbcTabTest, OptionsClearAndTabSwitch) {
 
     set("cboODBCUsrDSN", "typed user");
     click("optODBCSysDSN");
-    EXPECT_FALSE(checked("optODBCUsrDSN"));
     EXPECT_EQ(lists(), "/W /M");
     registry.clear();
     window->SSTabVIRELO()->setCurrentIndex(0);

@@ -33,13 +33,8 @@ protected:
 // Both addresses are pinged; only the second report stays, and it shows none of the first
 // address's echoed data.
 TEST_F(TcpipTabTest, HostWithTwoAddressesShowsTheSecondReportAlone) {
-    platform::EchoResult answered;
-    answered.roundTripMs = 1;
-    answered.data = "Hello There";
-    platform::EchoResult silent;
-    silent.status = 11010;
-    silent.roundTripMs = 500;
-    icmp.perRequest = {answered, silent};
+    icmp.perRequest = {platform::EchoResult{.roundTripMs = 1, .data = "Hello There"},
+                       platform::EchoResult{.status = 11010, .roundTripMs = 500, .data = ""}};
     ping("  two.test ");
     EXPECT_EQ(text("txtHostNameTCP2"), "two.test");
     EXPECT_EQ(items("lstAliasListTCP2"), (Texts{"two-alias", ""}));
