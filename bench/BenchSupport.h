@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "MedianTime.h"
 #include "platform/posix/SystemPlatform.h"
 #include "ui/FrmVirelo.h"
 #include "ui/MessagePane.h"
@@ -18,20 +19,6 @@
 extern char** environ;
 
 namespace virelo::bench {
-
-// The median wall time of `runs` calls, in milliseconds.
-inline double MedianMs(int runs, const std::function<void()>& once) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        once();
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Starts a program with its standard output discarded and waits for it.
 inline void RunProcess(std::vector<const char*> argv) {

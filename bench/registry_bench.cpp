@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "MedianTime.h"
 #include "platform/posix/PosixRegistry.h"
 #include "serverdir/RegAccess.h"
 
@@ -22,19 +23,6 @@ namespace {
 constexpr int kServers = 5000;
 constexpr double kColdGoalMs = 200.0;
 constexpr double kWarmGoalMs = 20.0;
-
-double MedianMs(int runs, const std::function<void()>& once) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        once();
-        times.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // The export a Windows registry editor writes: UTF-16LE with its byte-order mark, CR LF.
 std::string Utf16Export(int servers) {
@@ -76,7 +64,7 @@ int main() {
     const auto check = [&](const virelo::serverdir::ServerTable& table) {
         columns = table.UpperBound();
     };
-    const double coldMs = MedianMs(9, [&] {
+    const double coldMs = virelo::bench::MedianMs(9, [&] {
         virelo::platform::posix::PosixRegistry view({dir});
         virelo::serverdir::RegAccess access(view);
         check(access.GetSqlhostsServers());
@@ -84,7 +72,7 @@ int main() {
     virelo::platform::posix::PosixRegistry view({dir});
     virelo::serverdir::RegAccess access(view);
     check(access.GetSqlhostsServers());
-    const double warmMs = MedianMs(25, [&] { check(access.GetSqlhostsServers()); });
+    const double warmMs = virelo::bench::MedianMs(25, [&] { check(access.GetSqlhostsServers()); });
     std::filesystem::remove_all(dir);
 
     if (columns != kServers) {
