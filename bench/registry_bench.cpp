@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "MedianTime.h"
-#include "platform/posix/PosixRegistry.h"
+#include "platform/posix/registry/PosixRegistry.h"
 #include "serverdir/RegAccess.h"
 
 namespace {

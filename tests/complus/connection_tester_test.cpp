@@ -8,7 +8,7 @@
 #include "complus/ConnectionString.h"
 #include "complus/LocalConnectionTester.h"
 #include "general/Error.h"
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/PosixNetwork.h"
 #include "serverdir/RegAccess.h"
 #include "support/OdbcIni.h"

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/RegFile.h"
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegFile.h"
+#include "platform/posix/registry/RegistryTree.h"
 
 namespace virelo::test {
 namespace {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "odbc/DSNList.h"
-#include "platform/RegistryTree.h"
-#include "platform/posix/PosixRegistry.h"
+#include "platform/posix/registry/RegistryTree.h"
+#include "platform/posix/registry/PosixRegistry.h"
 #include "serverdir/RegAccess.h"
 #include "support/OdbcIni.h"
 #include "support/TempDir.h"

@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "complus/LocalConnectionTester.h"
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/SystemPlatform.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "support/Fakes.h"

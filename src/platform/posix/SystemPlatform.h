@@ -5,7 +5,7 @@
 #include "platform/posix/PosixIcmp.h"
 #include "platform/posix/PosixNetwork.h"
 #include "platform/posix/PosixProcesses.h"
-#include "platform/posix/PosixRegistry.h"
+#include "platform/posix/registry/PosixRegistry.h"
 #include "platform/posix/PosixSockets.h"
 
 namespace virelo::platform {

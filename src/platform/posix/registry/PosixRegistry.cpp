@@ -1,4 +1,4 @@
-#include "platform/posix/PosixRegistry.h"
+#include "platform/posix/registry/PosixRegistry.h"
 
 #include <cstdio>
 

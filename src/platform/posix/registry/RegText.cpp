@@ -1,4 +1,4 @@
-#include "platform/RegText.h"
+#include "platform/posix/registry/RegText.h"
 
 #include <array>
 #include <cstdint>

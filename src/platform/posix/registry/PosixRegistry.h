@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/OdbcDataSources.h"
-#include "platform/posix/RegistrySources.h"
+#include "platform/posix/registry/RegistrySources.h"
 
 namespace virelo::platform::posix {
 

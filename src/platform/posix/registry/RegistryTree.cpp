@@ -1,4 +1,4 @@
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegistryTree.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/RegistryFold.h"
+#include "platform/posix/registry/RegistryFold.h"
 
 #include <cstdint>
 

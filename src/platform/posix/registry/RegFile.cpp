@@ -1,10 +1,10 @@
-#include "platform/RegFile.h"
+#include "platform/posix/registry/RegFile.h"
 
 #include <charconv>
 
-#include "platform/RegText.h"
-#include "platform/RegistryFold.h"
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegText.h"
+#include "platform/posix/registry/RegistryFold.h"
+#include "platform/posix/registry/RegistryTree.h"
 
 namespace virelo::platform {
 namespace {

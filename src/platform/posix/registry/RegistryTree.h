@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "platform/RegistryFold.h"
+#include "platform/posix/registry/RegistryFold.h"
 
 namespace virelo::platform {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/RegFile.h"
+#include "platform/posix/registry/RegFile.h"
 
 namespace virelo::platform {
 

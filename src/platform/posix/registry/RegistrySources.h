@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegFile.h"
-#include "platform/SqlhostsFile.h"
+#include "platform/posix/registry/RegFile.h"
+#include "platform/posix/registry/SqlhostsFile.h"
 
 namespace virelo::platform {
 class RegistryTree;

@@ -1,4 +1,4 @@
-#include "platform/posix/RegistrySources.h"
+#include "platform/posix/registry/RegistrySources.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/RegistryFold.h"
-#include "platform/RegistryTree.h"
+#include "platform/posix/registry/RegistryFold.h"
+#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/FileDescriptor.h"
 
 namespace virelo::platform::posix {

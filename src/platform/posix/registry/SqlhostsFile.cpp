@@ -1,8 +1,8 @@
-#include "platform/SqlhostsFile.h"
+#include "platform/posix/registry/SqlhostsFile.h"
 
 #include <set>
 
-#include "platform/RegistryFold.h"
+#include "platform/posix/registry/RegistryFold.h"
 
 namespace virelo::platform {
 namespace {
