@@ -48,16 +48,11 @@ public final class VireloJDBC {
     public static void main(String[] args) {
         // First of all, so that nothing (not even a log file that blocks) keeps Virelo waiting.
         startWatchdog();
-        VireloJDBCMask mask = new VireloJDBCMask();
         int plain = plainArguments(args.length);
-        for (int i = plain; i < args.length; i++) {
-            mask.addSecret(args[i]);
-        }
-        mask.addSecret(String.join(" ", Arrays.copyOfRange(args, plain, args.length)));
-        if (environmentPassword != null) {
-            mask.addSecret(environmentPassword);
-        }
-        report = VireloJDBCLog.open(System.getenv(), mask);
+        // Before any driver is loaded, so that what drivers print is masked too.
+        String password = passwordOf(args, plain);
+        VireloJDBCMask.maskConsole(password);
+        report = VireloJDBCLog.open(System.getenv(), password);
         if (report == null) {
             System.exit(2);
         }
@@ -100,13 +95,15 @@ public final class VireloJDBC {
             return 2;
         }
         String[] user = Arrays.copyOfRange(args, 3, Math.max(3, plain));
-        String[] password = Arrays.copyOfRange(args, Math.max(3, plain), args.length);
-        String secret = String.join(" ", password);
-        if (secret.isEmpty() && environmentPassword != null) {
-            secret = environmentPassword;
-        }
-        return connect(args[0], args[1], String.join(" ", user), secret, user.length,
-                password.length);
+        return connect(args[0], args[1], String.join(" ", user), passwordOf(args, plain),
+                user.length, args.length - Math.max(3, plain));
+    }
+
+    /** The password arguments joined again, else the one in the environment, else "". */
+    private static String passwordOf(String[] args, int plain) {
+        int first = Math.min(Math.max(3, plain), args.length);
+        String secret = String.join(" ", Arrays.copyOfRange(args, first, args.length));
+        return secret.isEmpty() && environmentPassword != null ? environmentPassword : secret;
     }
 
     private int connect(String driver, String url, String user, String password, int userParts,
@@ -114,7 +111,9 @@ public final class VireloJDBC {
         line("Driver class: " + driver);
         line("URL: " + url.replace("\r", "\\r").replace("\n", "\\n"));
         line("User: " + (user.isEmpty() ? "(none)" : user) + splitNote(userParts));
-        line("Password: " + (password.isEmpty() ? "not given" : "given") + splitNote(passwordParts));
+        // Worded without "Password:", which would read as a keyword and its (masked) value.
+        line((password.isEmpty() ? "No password given" : "Password given")
+                + splitNote(passwordParts));
         try {
             Class.forName(driver);
             line("Driver class loaded: " + driver);

@@ -30,21 +30,21 @@ final class VireloJDBCLog {
     private final String name;
     private final Path path;
     private final String identity;
-    private final VireloJDBCMask mask;
+    private final String password;
     private boolean failed;
 
-    private VireloJDBCLog(String name, String identity, VireloJDBCMask mask) {
+    private VireloJDBCLog(String name, String identity, String password) {
         this.name = name;
         this.path = Paths.get(name);
         this.identity = identity;
-        this.mask = mask;
+        this.password = password;
     }
 
     /**
      * The run's log file as the environment names it, or null (with the reason on standard
      * error, which names no argument and no path) when it is missing or is not the reserved file.
      */
-    static VireloJDBCLog open(Map<String, String> environment, VireloJDBCMask mask) {
+    static VireloJDBCLog open(Map<String, String> environment, String password) {
         String name = environment.get(PATH_VARIABLE);
         String identity = environment.get(IDENTITY_VARIABLE);
         if (name == null || name.isEmpty() || identity == null || identity.isEmpty()) {
@@ -54,7 +54,7 @@ final class VireloJDBCLog {
         }
         VireloJDBCLog log;
         try {
-            log = new VireloJDBCLog(name, identity, mask);
+            log = new VireloJDBCLog(name, identity, password);
         } catch (InvalidPathException e) {
             complain("nothing written: the log file's name is not a valid path");
             return null;
@@ -74,7 +74,7 @@ final class VireloJDBCLog {
 
     /** Appends one report line; the file is open only while the line is written. */
     synchronized void line(String message) {
-        String text = mask.apply(message).replaceAll("[\\r\\n]+", " ");
+        String text = VireloJDBCMask.hide(message, password).replaceAll("[\\r\\n]+", " ");
         String problem = check();
         if (problem == null) {
             try (OutputStream out = Files.newOutputStream(path, StandardOpenOption.WRITE,

@@ -3,9 +3,9 @@
 #include <chrono>
 
 #include "cli/Classify.h"
+#include "cli/Password.h"
 #include "complus/ConnectionString.h"
 #include "complus/LocalConnectionTester.h"
-#include "general/Secrets.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "serverdir/RegAccess.h"
 #include "tcpip/EchoReply.h"
@@ -237,7 +237,7 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
     const auto start = Clock::now();
     CheckResult result;
     result.layer = "connect";
-    result.target = general::HideSecret(complus::MaskPasswords(connectionString), password);
+    result.target = Scrub(connectionString, password);
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(request_.timeout);
     complus::LocalConnectionTester tester(services_.network, services_.registry, seconds);
     bool success = false;

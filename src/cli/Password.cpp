@@ -1,8 +1,6 @@
 #include "cli/Password.h"
 
-#include "complus/ConnectionString.h"
-#include "general/Secrets.h"
-#include "jdbc/JdbcUrl.h"
+#include "general/Mask.h"
 
 namespace virelo::cli {
 
@@ -43,7 +41,7 @@ PasswordResult ObtainPassword(const Request& request, bool needed, platform::Fil
 }
 
 std::string Scrub(const std::string& text, const std::string& password) {
-    return general::HideSecret(jdbc::MaskUrlPasswords(complus::MaskPasswords(text)), password);
+    return general::MaskPasswords(text, password);
 }
 
 }  // namespace virelo::cli

@@ -20,8 +20,7 @@ struct PasswordResult {
 PasswordResult ObtainPassword(const Request& request, bool needed, platform::Files& files,
                               platform::Terminal& terminal);
 
-// The text with every password keyword's value and every occurrence of the password replaced by
-// the mask (see general::HideSecret for short passwords).
+// The text with every password hidden (general::MaskPasswords).
 std::string Scrub(const std::string& text, const std::string& password);
 
 }  // namespace virelo::cli

@@ -12,7 +12,8 @@ namespace virelo::cli {
 namespace {
 
 int Usage(const std::string& error) {
-    std::cerr << "virelo-check: " << error << "\nTry 'virelo-check --help' for more.\n";
+    // An argument quoted in the error may hold a password (--password=...).
+    std::cerr << "virelo-check: " << Scrub(error, "") << "\nTry 'virelo-check --help' for more.\n";
     return exitcode::kUsage;
 }
 

@@ -1,16 +1,7 @@
 #include "complus/ConnectionString.h"
 
-#include <cctype>
-
 namespace virelo::complus {
 namespace {
-
-std::string Folded(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
 
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -18,11 +9,6 @@ std::string Trimmed(const std::string& text) {
         return "";
     }
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool IsPasswordKeyword(const std::string& keyword) {
-    const std::string key = Folded(Trimmed(keyword));
-    return key == "PWD" || key == "PASSWORD";
 }
 
 // The end of a value that starts at `start`: after its closing brace when it is braced (or at
@@ -85,39 +71,6 @@ std::string JoinConnectionString(const std::vector<Attribute>& attributes) {
         text += attribute.keyword + "=" + attribute.value;
     }
     return text;
-}
-
-std::string MaskPasswords(const std::string& text) {
-    static constexpr const char* kSeparators = "; \t\r\n,(=\"'";
-    std::string masked;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t equals = text.find('=', start);
-        if (equals == std::string::npos) {
-            masked.append(text, start, std::string::npos);
-            return masked;
-        }
-        masked.append(text, start, equals + 1 - start);
-        // The keyword is the word before the "=", blanks between them allowed.
-        std::size_t keywordEnd = equals;
-        while (keywordEnd > start &&
-               (text[keywordEnd - 1] == ' ' || text[keywordEnd - 1] == '\t')) {
-            --keywordEnd;
-        }
-        const std::size_t separator =
-            keywordEnd == 0 ? std::string::npos : text.find_last_of(kSeparators, keywordEnd - 1);
-        const std::size_t keywordStart = separator == std::string::npos ? 0 : separator + 1;
-        if (!IsPasswordKeyword(text.substr(keywordStart, keywordEnd - keywordStart))) {
-            start = equals + 1;
-            continue;
-        }
-        masked += kPasswordMask;
-        const std::size_t end = ValueEnd(text, equals + 1);
-        if (end == std::string::npos || end >= text.size()) {
-            return masked;
-        }
-        start = end;
-    }
 }
 
 std::string DsnLessUpToPassword(const std::string& driver, const std::string& database,

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "general/Secrets.h"
+#include "general/Mask.h"
 
 namespace virelo::complus {
 
@@ -24,11 +24,6 @@ std::vector<Attribute> ParseConnectionString(const std::string& text);
 
 // Joins attributes again, each as keyword=value, separated by semicolons.
 std::string JoinConnectionString(const std::vector<Attribute>& attributes);
-
-// The same text with the value of every password attribute (PWD, Password, in any letter case,
-// blanks around the keyword allowed) replaced by the mask. Works on any text that echoes a
-// connection string, also a malformed one.
-std::string MaskPasswords(const std::string& text);
 
 // The DSN-less ODBC string up to and including ";PWD=" (the password goes after it).
 std::string DsnLessUpToPassword(const std::string& driver, const std::string& database,

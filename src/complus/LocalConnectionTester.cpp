@@ -39,7 +39,7 @@ std::string Unbraced(const std::string& value) {
 // A text with every password hidden: after password keywords, and wherever the password of the
 // current attempt occurs.
 std::string Hide(const std::string& text, const std::string& password) {
-    return general::HideSecret(MaskPasswords(text), password);
+    return general::MaskPasswords(text, password);
 }
 
 }  // namespace

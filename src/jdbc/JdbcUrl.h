@@ -29,9 +29,4 @@ void SetParameter(std::vector<std::string>& items, const std::string& name,
 // parameters with a value take part. Nothing is trimmed, validated or escaped.
 std::string BuildJDBCURL(const UrlFields& fields);
 
-// A URL or a text quoting one, with every password it holds replaced by the mask: the values of
-// password= and pwd= (in any letter case, up to ; or &), the secret of user:secret@host, and
-// that of user/secret@host.
-std::string MaskUrlPasswords(const std::string& text);
-
 }  // namespace virelo::jdbc

@@ -1,6 +1,6 @@
 #include "odbc/ODBC.h"
 
-#include "general/Secrets.h"
+#include "general/Mask.h"
 
 #include <algorithm>
 #include <array>
@@ -206,7 +206,8 @@ void ODBC::LogDiagRec(std::uint8_t handleType, SQLHANDLE handle, const std::stri
     general_.WriteLog(logPath, kDiagSource, "Native Error = " + NativeErrorText(nativeError));
     general_.WriteLog(
         logPath, kDiagSource,
-        "Error Message = " + general::HideSecret(DiagMessageText(message.data(), textLength), secret));
+        "Error Message = " +
+            general::MaskPasswords(DiagMessageText(message.data(), textLength), secret));
 }
 
 }  // namespace virelo::odbc

@@ -36,7 +36,8 @@ public:
     void LogDiagRec(std::uint8_t handleType, SQLHANDLE handle, const std::string& logPath);
 
 private:
-    // LogDiagRec with every occurrence of `secret` in the message masked.
+    // LogDiagRec with every password in the message masked (general::MaskPasswords), `secret`
+    // among them.
     void LogDiagRec(std::uint8_t handleType, SQLHANDLE handle, const std::string& logPath,
                     const std::string& secret);
     void Log(const std::string& logPath, const std::string& message);

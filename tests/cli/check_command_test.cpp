@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 #include "support/ChildProcess.h"
@@ -81,8 +82,8 @@ protected:
     }
     // The JSON report; output that is none throws, and the test fails.
     static json document(const test::ChildResult& result) { return json::parse(result.out); }
-    // Runs every row with `password` in VIRELO_PASSWORD: the exit code, the field or text, and
-    // none of the `secrets` anywhere in the output.
+    // Runs every row with `password` in VIRELO_PASSWORD: the exit code, the field or text, none
+    // of the `secrets` anywhere in the output, and no word cut by the mask.
     void expectRows(const std::vector<Row>& rows, const std::optional<std::string>& password,
                     const Args& secrets, Env extra = {}) {
         extra["VIRELO_PASSWORD"] = password;
@@ -99,6 +100,7 @@ protected:
             for (const std::string& secret : secrets) {
                 EXPECT_EQ(shown.find(secret), std::string::npos) << secret << " in " << shown;
             }
+            EXPECT_FALSE(std::regex_search(shown, std::regex("\\w########|########\\w"))) << shown;
         }
     }
 
@@ -179,7 +181,7 @@ TEST_F(CheckCommandTest, EachFailureHasItsLayersCodeAndNoPasswordShows) {
         {"odbc NoSuch --user bob", 14},
         {"odbc NoDriver", 14},
         // H2 refuses a password given twice: a login failure.
-        {"jdbc org.h2.Driver jdbc:h2:mem:x;PASSWORD=Zq7plainZ --user sa", 15, "Password: given"},
+        {"jdbc org.h2.Driver jdbc:h2:mem:x;PASSWORD=Zq7plainZ --user sa", 15, "Password given"},
         {"jdbc org.h2.Driver jdbc:h2:mem:t?user=a&password=Zq7plainZ --json", 0},
         // What the driver prints goes nowhere near the report.
         {"jdbc org.h2.Driver jdbc:h2:mem:t;TRACE_LEVEL_SYSTEM_OUT=3 --json", 0, "/exit_code", 0},

@@ -1,7 +1,6 @@
-// Connection strings: splitting into attributes and masking every password in any text that
-// echoes one. The connection tester over the real ODBC driver manager: SQLite data sources and
-// strings, and psqlODBC against a closed port. No password may appear in anything it returns
-// (virelo-check's tests log in to a PostgreSQL server through it).
+// Connection strings: splitting into attributes. The connection tester over the real ODBC driver
+// manager: SQLite data sources and strings, and psqlODBC against a closed port. No password may
+// appear in anything it returns (virelo-check's tests log in to a PostgreSQL server through it).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -23,30 +22,8 @@ using ::testing::Not;
 using ::testing::StartsWith;
 using Names = std::vector<std::string>;
 
-TEST(ConnectionStringTest, PasswordsAreMaskedInEveryFormAndBracedValuesStayWhole) {
-    const std::string longName(10000, 'x');
-    const std::pair<std::string, std::string> cases[] = {
-        {"Data Source=db@srv;User ID=u;Password=secret",
-         "Data Source=db@srv;User ID=u;Password=########"},
-        {"dsn=x;pwd=secret", "dsn=x;pwd=########"},
-        {"DSN=x; PASSWORD = secret ;UID=u", "DSN=x; PASSWORD =########;UID=u"},
-        {"DSN=x;PWD={se;cr}}et};UID=u", "DSN=x;PWD=########;UID=u"},
-        {"DSN=x;PWD={a}};b};UID=u", "DSN=x;PWD=########;UID=u"},
-        {"DSN=x;PWD={unbalanced;UID=u", "DSN=x;PWD=########"},
-        {"DSN=x;;PWD=a;;PWD=b", "DSN=x;;PWD=########;;PWD=########"},
-        {"=nokey;PWD=", "=nokey;PWD=########"},
-        {"[08001] connect failed for DSN=x;PWD=secret (native 101)",
-         "[08001] connect failed for DSN=x;PWD=########"},
-        {"x=PWD=secret", "x=PWD=########"},
-        {"no password here: PWDS=visible;SPWD=visible",
-         "no password here: PWDS=visible;SPWD=visible"},
-        {"DSN=S\xC3\xA4les;PWD=p\xC3\xA4ss", "DSN=S\xC3\xA4les;PWD=########"},
-        {"DSN=" + longName + ";PWD=secret", "DSN=" + longName + ";PWD=########"},
-    };
-    for (const auto& [text, masked] : cases) {
-        EXPECT_EQ(MaskPasswords(text), masked) << text.substr(0, 60);
-    }
-    // Attributes keep braced values whole.
+// Attributes keep braced values whole.
+TEST(ConnectionStringTest, BracedValuesStayWhole) {
     const auto attributes = ParseConnectionString("Provider=MSDASQL;DRIVER={a;b}}c};PWD={p;w};;X");
     ASSERT_EQ(attributes.size(), 4u);
     EXPECT_EQ(attributes[0].keyword + "|" + attributes[1].value + "|" + attributes[2].value + "|" +
