@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "platform/CoreDumps.h"
 #include "ui/AppLook.h"
 #include "ui/HelpWindows.h"
 #include "ui/QtMessageBoxes.h"
@@ -8,6 +9,8 @@
 // The main window is the start-up object: building it runs the start-up sequence, and the program
 // ends when its last window (main, help or About) has been closed.
 int main(int argc, char* argv[]) {
+    // Before any password is typed.
+    virelo::platform::ForbidCoreDumps();
     QApplication app(argc, argv);
     QApplication::setApplicationName("VIRELO");
     QApplication::setWindowIcon(virelo::ui::ProgramIcon());

@@ -5,6 +5,7 @@
 #include "cli/Checker.h"
 #include "cli/Password.h"
 #include "cli/Report.h"
+#include "platform/CoreDumps.h"
 #include "platform/posix/PosixTerminal.h"
 #include "platform/posix/SystemPlatform.h"
 
@@ -148,5 +149,7 @@ int Main(const std::vector<std::string>& arguments) {
 }  // namespace virelo::cli
 
 int main(int argc, char** argv) {
+    // Before any password is read.
+    virelo::platform::ForbidCoreDumps();
     return virelo::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
 }

@@ -294,5 +294,27 @@ TEST_F(CheckCommandTest, AnEchoThatMayNotBeSentIsNoEchoFailure) {
     EXPECT_EQ(document(result)["checks"].back()["layer"], "listener");
 }
 
+// Both programs, started as another user with core files allowed, forbid them at once: the files
+// of their /proc entry then belong to root (a process that may not be dumped, nor read by its own
+// user's debuggers) and their core file size limit is 0.
+TEST_F(CheckCommandTest, BothProgramsForbidCoreDumps) {
+    chmod(temp.path().c_str(), 01777);
+    const std::string watch =
+        "ulimit -c unlimited; setpriv --reuid=nobody --regid=nogroup --clear-groups \"$@\" "
+        ">/dev/null 2>&1 & for i in $(seq 200); do sleep 0.05; [ \"$(readlink /proc/$!/exe)\" = "
+        "\"$1\" ] && [ $(stat -c %u /proc/$!/status) = 0 ] && grep -q 'core file size *0 ' "
+        "/proc/$!/limits && kill -9 $! && exit 0; done; kill -9 $!; exit 1";
+    // The window, started with virelo-check's command line after "--", ignores it.
+    for (const Args& wrapper : {Args{"sh", "-c", watch, "sh", VIRELO_WINDOW_BINARY, "--"},
+                                Args{"sh", "-c", watch, "sh"}}) {
+        EXPECT_EQ(
+            run("native x --host 127.0.0.1 --service {SILENT} --protocol kasoctcp --timeout 9",
+                {{"QT_QPA_PLATFORM", "offscreen"}}, wrapper)
+                .exitCode,
+            0)
+            << wrapper.back();
+    }
+}
+
 }  // namespace
 }  // namespace virelo::cli
