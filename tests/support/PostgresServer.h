@@ -4,20 +4,21 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "support/TcpListener.h"
 
 namespace virelo::test {
 
-// A throwaway PostgreSQL server on 127.0.0.1 with the user "tester" (password "right-pw"), for
-// tests that need a real server's answers. It needs root (initdb runs as the postgres user);
-// `reason` says why it did not start.
+// A throwaway PostgreSQL server on 127.0.0.1 with the user "tester" (password "right-pw" unless
+// the test chooses another), for tests that need a real server's answers. It needs root (initdb
+// runs as the postgres user); `reason` says why it did not start.
 class PostgresServer {
 public:
     static constexpr const char* kBin = "/usr/lib/postgresql/15/bin";
 
-    PostgresServer() {
+    explicit PostgresServer(const std::string& password = "right-pw") {
         if (geteuid() != 0 || !std::filesystem::exists(std::string(kBin) + "/initdb")) {
             reason = "needs root and PostgreSQL 15 (postgresql-15)";
             return;
@@ -29,8 +30,8 @@ public:
         }
         dir_ = pattern;
         port = TcpListener::ClosedPort();
-        const std::string script = "chmod 755 " + dir_ + " && echo right-pw > " + dir_ +
-                                   "/pw && chown -R postgres " + dir_ +
+        std::ofstream(dir_ + "/pw") << password << '\n';
+        const std::string script = "chmod 755 " + dir_ + " && chown -R postgres " + dir_ +
                                    " && su postgres -s /bin/sh -c \"" + kBin + "/initdb -D " +
                                    dir_ + "/data -U tester --auth=scram-sha-256 --pwfile=" + dir_ +
                                    "/pw -E UTF8 --no-locale -N >" + dir_ + "/initdb.log 2>&1 && " +
