@@ -125,11 +125,13 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQ
           "service http --json=0", "service http --udp=no", "host x --bogus", "host x --timeout 0",
           "host x --timeout -3", "host x --timeout soon", "host x --timeout",
           "diagnose srv --user u", "diagnose srv --dsn {EMPTY}", "odbc Sales --password secret",
-          "odbc Sales --user u --password-file {FILE}"}) {
+          "odbc Sales --user u --password-file {FILE}", "odbc Sales --pwd=Zq7plainZ"}) {
         const auto result = run(line);
         EXPECT_EQ(result.exitCode, 64) << line;
         EXPECT_EQ(result.out, "") << line;
-        EXPECT_EQ(result.err.rfind("virelo-check: ", 0), 0u) << result.err;
+        EXPECT_TRUE(result.err.starts_with("virelo-check: ") &&
+                    result.err.find("Zq7") == std::string::npos)
+            << result.err;
     }
     // A password file that is a FIFO or empty, or an empty password.
     ASSERT_EQ(mkfifo(temp.file("pw").c_str(), 0600), 0);

@@ -9,10 +9,8 @@ public final class MaskCases {
         List<String> lines = Files.readAllLines(Paths.get(args[0]), StandardCharsets.UTF_8);
         int cases = 0, failures = 0;
         for (int number = 1; number <= lines.size(); number++) {
-            String[] field = lines.get(number - 1).split("\t", -1);
-            for (int i = 0; i < field.length; i++) {
-                field[i] = field[i].replace("\\t", "\t").replace("\\n", "\n").replace("\\r", "\r");
-            }
+            String[] field = lines.get(number - 1).replace("\\n", "\n").replace("\\r", "\r")
+                    .split("\t", -1);
             if (field.length > 1) {
                 cases++;
                 if (field.length != 3 || !VireloJDBCMask.hide(field[1], field[0]).equals(field[2])) {

@@ -11,9 +11,9 @@
 namespace virelo::general {
 namespace {
 
-// A field of the table, where \t \n and \r stand for a tab, a line feed and a carriage return.
+// A field of the table, where \n and \r stand for a line feed and a carriage return.
 std::string Unescaped(std::string field) {
-    for (const auto& [escape, c] : {std::pair{"\\\\t", "\t"}, {"\\\\n", "\n"}, {"\\\\r", "\r"}}) {
+    for (const auto& [escape, c] : {std::pair{"\\\\n", "\n"}, {"\\\\r", "\r"}}) {
         field = std::regex_replace(field, std::regex(escape), c);
     }
     return field;
@@ -21,8 +21,7 @@ std::string Unescaped(std::string field) {
 
 TEST(MaskTest, EveryCaseOfTheSharedTable) {
     std::ifstream file(VIRELO_MASK_CASES);
-    int cases = 0;
-    int number = 1;
+    int cases = 0, number = 1;
     for (std::string line; std::getline(file, line); ++number) {
         const auto first = line.find('\t');
         const auto second = line.find('\t', first + 1);
