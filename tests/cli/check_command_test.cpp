@@ -125,7 +125,7 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQ
           "service http --json=0", "service http --udp=no", "host x --bogus", "host x --timeout 0",
           "host x --timeout -3", "host x --timeout soon", "host x --timeout",
           "diagnose srv --user u", "diagnose srv --dsn {EMPTY}", "odbc Sales --password secret",
-          "odbc Sales --user u --password-file {FILE}", "odbc Sales --pwd=Zq7plainZ"}) {
+          "odbc Sales --user u --password-file {FILE}", "PWD=Zq7plainZ x"}) {
         const auto result = run(line);
         EXPECT_EQ(result.exitCode, 64) << line;
         EXPECT_EQ(result.out, "") << line;
