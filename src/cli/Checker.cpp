@@ -254,10 +254,16 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
     } else {
         result.log.push_back("CONNECTION FAILED");
         result.log.push_back(std::to_string(tester.ErrorNumber()));
-        result.log.push_back(tester.ErrorDescription());
+        // The description holds one diagnostic record per line: a log line each, and one line
+        // of words for the summary.
+        const std::string description = tester.ErrorDescription();
+        for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 2) {
+            end = description.find("\r\n", at);
+            result.log.push_back(description.substr(at, end - at));
+            result.message += (at == 0 ? "" : " ") + result.log.back();
+        }
         result.code = tester.ErrorNumber();
-        result.state = FirstSqlState(tester.ErrorDescription());
-        result.message = tester.ErrorDescription();
+        result.state = FirstSqlState(description);
         result.exitCode = tester.ErrorNumber() == complus::LocalConnectionTester::kProviderNotFound
                               ? exitcode::kDriver
                               : ExitCodeForSqlState(result.state, result.message);

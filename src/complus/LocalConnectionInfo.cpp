@@ -75,16 +75,19 @@ std::string Text(const SQLCHAR* buffer, SQLSMALLINT length, std::size_t size) {
 }  // namespace
 
 std::vector<Property> LocalConnectionTester::ConnectionProperties() {
-    if (!connection_) {
+    if (!properties_) {
         throw Error(3704, kSource, "Operation is not allowed when the object is closed");
     }
+    return *properties_;
+}
+
+std::vector<Property> LocalConnectionTester::ReadProperties(SQLHANDLE dbc) {
     std::vector<Property> properties{{"Provider", std::string("MSDASQL")}};
     for (const InfoProperty& info : kInfo) {
-        if (auto value = Answer(connection_.get(), info)) {
+        if (auto value = Answer(dbc, info)) {
             properties.push_back({info.name, std::move(*value)});
         }
     }
-    properties.push_back({"Extended Properties", completedString_});
     return properties;
 }
 

@@ -1,5 +1,6 @@
 #include "complus/LocalConnectionTester.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 
@@ -36,16 +37,40 @@ std::string Unbraced(const std::string& value) {
     return inner;
 }
 
+// The provider a Provider value names, as compared: without blanks, braces or quotes around it,
+// in capitals, a version of the ODBC bridge ("MSDASQL.1") as the bridge itself. Empty when the
+// value names none.
+std::string ProviderName(const std::string& value) {
+    std::string name = Folded(Unbraced(value));
+    if (name.size() >= 2 && (name.front() == '"' || name.front() == '\'') &&
+        name.back() == name.front()) {
+        name = name.substr(1, name.size() - 2);
+    }
+    return name.rfind("MSDASQL.", 0) == 0 ? std::string("MSDASQL") : name;
+}
+
+constexpr const char* kWaysServed =
+    " This connection tester serves ODBC connection strings only, through the ODBC driver "
+    "manager: the system and user data-source ways, \"Build a ODBC DSNLESS Connection String\", "
+    "and a string typed under \"Create or Modify Connection String\" that names no provider or "
+    "Provider=MSDASQL. It does not serve \"Build a OLE DB Connection String\", whose string "
+    "names the OLE DB provider nbxoledbc.";
+
 // A text with every password hidden: after password keywords, and wherever the password of the
-// current attempt occurs.
-std::string Hide(const std::string& text, const std::string& password) {
-    return general::MaskPasswords(text, password);
+// current attempt occurs. Each diagnostic record is masked on its own, so that a mask running to
+// the end of one record never swallows the next, and the records are shown one per line.
+std::string Hide(const std::vector<std::string>& records, const std::string& password) {
+    std::string text;
+    for (const std::string& record : records) {
+        text += (text.empty() ? "" : "\r\n") + general::MaskPasswords(record, password);
+    }
+    return text;
 }
 
 }  // namespace
 
-std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
-    std::string text;
+std::vector<std::string> DiagnosticRecords(SQLSMALLINT type, SQLHANDLE handle) {
+    std::vector<std::string> records;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLCHAR state[6] = {};
         SQLINTEGER native = 0;
@@ -54,7 +79,7 @@ std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
         const SQLRETURN rc =
             SQLGetDiagRec(type, handle, record, state, &native, message, sizeof message, &length);
         if (!SQL_SUCCEEDED(rc)) {
-            return text;
+            return records;
         }
         std::string line(reinterpret_cast<const char*>(message),
                          static_cast<std::size_t>(std::min<int>(length, sizeof message - 1)));
@@ -67,9 +92,8 @@ std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle) {
         while (!line.empty() && line.back() == ' ') {
             line.pop_back();
         }
-        text += std::string(text.empty() ? "" : " ") + "[SQLSTATE " +
-                reinterpret_cast<const char*>(state) + "] [native error " + std::to_string(native) +
-                "] " + line;
+        records.push_back("[SQLSTATE " + std::string(reinterpret_cast<const char*>(state)) +
+                          "] [native error " + std::to_string(native) + "] " + line);
     }
 }
 
@@ -98,17 +122,22 @@ void LocalConnectionTester::Fail(std::int32_t number, const std::string& descrip
 void LocalConnectionTester::Connect(const std::string& connectionString, bool& success) {
     const auto start = std::chrono::steady_clock::now();
     success = false;
-    connection_.reset();
+    properties_.reset();
     Fail(0, "");
 
-    // The ODBC bridge's Provider keyword is ours to serve; the driver must not see it.
+    // Every Provider keyword counts; the driver sees none of them.
     std::vector<Attribute> rest;
-    std::string provider;
+    std::vector<std::string> providers;
+    bool providerKeyword = false;
     std::string password;
     for (const Attribute& attribute : ParseConnectionString(connectionString)) {
         const std::string keyword = Folded(attribute.keyword);
         if (keyword == "PROVIDER") {
-            provider = Folded(attribute.value);
+            providerKeyword = true;
+            const std::string name = ProviderName(attribute.value);
+            if (!name.empty() && std::ranges::find(providers, name) == providers.end()) {
+                providers.push_back(name);
+            }
             continue;
         }
         if (keyword == "PWD" || keyword == "PASSWORD") {
@@ -116,16 +145,16 @@ void LocalConnectionTester::Connect(const std::string& connectionString, bool& s
         }
         rest.push_back(attribute);
     }
-    if (!provider.empty() && provider != "MSDASQL" && provider.rfind("MSDASQL.", 0) != 0) {
-        Fail(kProviderNotFound,
-             "Provider cannot be found. This connection tester serves ODBC data sources and "
-             "drivers through the ODBC driver manager: write the connection string without a "
-             "Provider keyword, or with Provider=MSDASQL. The provider asked for is not served "
-             "here.");
+    if (providers.size() > 1) {
+        Fail(kProviderNotFound, "Provider cannot be found: the connection string names " +
+                                    std::to_string(providers.size()) + " different providers, " +
+                                    providers[0] + " and " + providers[1] + "." + kWaysServed);
+    } else if (providers.size() == 1 && providers[0] != "MSDASQL") {
+        Fail(kProviderNotFound, "Provider cannot be found: " + providers[0] + "." + kWaysServed);
     } else if (connectionString.size() > 32767) {
         Fail(-1, "The connection string is longer than the 32767 characters ODBC accepts");
     } else {
-        success = OpenConnection(provider.empty() ? connectionString : JoinConnectionString(rest),
+        success = OpenConnection(providerKeyword ? JoinConnectionString(rest) : connectionString,
                                  password);
     }
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -140,7 +169,7 @@ bool LocalConnectionTester::OpenConnection(const std::string& odbcString,
     SQLHANDLE dbc = SQL_NULL_HANDLE;
     SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     if (!SQL_SUCCEEDED(rc)) {
-        Fail(rc, Hide(DiagnosticText(SQL_HANDLE_ENV, env), password));
+        Fail(rc, Hide(DiagnosticRecords(SQL_HANDLE_ENV, env), password));
         return false;
     }
     OdbcHandle connection(SQL_HANDLE_DBC, dbc);
@@ -154,13 +183,16 @@ bool LocalConnectionTester::OpenConnection(const std::string& odbcString,
                           static_cast<SQLSMALLINT>(in.size()), out, sizeof out, &outLength,
                           SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
-        std::string description = Hide(DiagnosticText(SQL_HANDLE_DBC, dbc), password);
+        std::string description = Hide(DiagnosticRecords(SQL_HANDLE_DBC, dbc), password);
         Fail(rc, description.empty() ? "The ODBC driver manager gave no reason" : description);
         return false;
     }
     connection.connected();
-    connection_ = std::move(connection);
-    completedString_ = Hide(reinterpret_cast<const char*>(out), password);
+    // The properties are read while the connection is open; the connection is closed when
+    // `connection` goes out of scope, so no session stays open on the server after a ping.
+    properties_ = ReadProperties(dbc);
+    properties_->push_back(
+        {"Extended Properties", Hide({reinterpret_cast<const char*>(out)}, password)});
     return true;
 }
 

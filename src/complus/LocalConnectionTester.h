@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "complus/ConnectionTester.h"
@@ -13,10 +14,11 @@ namespace virelo::complus {
 // The connection tester of this system, in process, over the ODBC driver manager (unixODBC).
 // It serves ODBC connection strings, with no Provider keyword or with the ODBC bridge's
 // (Provider=MSDASQL), through SQLDriverConnect; any other provider fails with error 3706 and
-// says which providers it serves. The connection stays open until the next Connect or until the
-// tester goes away. Its lists come from the driver manager (drivers, data sources) and from the
-// server directory of the registry view (servers). Nothing it returns or raises holds a
-// password: every text that may echo a connection string is masked.
+// says which ways of the COM+ tab it serves. Connect reads the properties of the connection it
+// opened and closes it again, so no session stays open on the server. Its lists come from the
+// driver manager (drivers, data sources) and from the server directory of the registry view
+// (servers). Nothing it returns or raises holds a password: every text that may echo a connection
+// string is masked.
 class LocalConnectionTester : public ConnectionTester {
 public:
     static constexpr const char* kSource = "VireloOLELib.ConnectionTester";
@@ -42,6 +44,7 @@ public:
 private:
     SQLHANDLE environment();
     bool OpenConnection(const std::string& odbcString, const std::string& password);
+    static std::vector<Property> ReadProperties(SQLHANDLE dbc);
     NameTable DataSources(SQLUSMALLINT firstDirection);
     void Fail(std::int32_t number, const std::string& description);
 
@@ -49,11 +52,11 @@ private:
     platform::Registry& registry_;
     std::chrono::seconds loginTimeout_;
     OdbcHandle environment_;
-    OdbcHandle connection_;
+    // The properties of the latest connection, read before it was closed; none after a failure.
+    std::optional<std::vector<Property>> properties_;
     std::string resultText_;
     std::int32_t errorNumber_ = 0;
     std::string errorDescription_;
-    std::string completedString_;  // the driver's completed connection string, masked
 };
 
 }  // namespace virelo::complus

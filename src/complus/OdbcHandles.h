@@ -5,6 +5,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace virelo::complus {
 
@@ -55,7 +56,8 @@ private:
     bool connected_ = false;
 };
 
-// Every diagnostic record of a handle, one per line: "[SQLSTATE] [native error] message".
-std::string DiagnosticText(SQLSMALLINT type, SQLHANDLE handle);
+// Every diagnostic record of a handle, in order, each as one line:
+// "[SQLSTATE state] [native error n] message".
+std::vector<std::string> DiagnosticRecords(SQLSMALLINT type, SQLHANDLE handle);
 
 }  // namespace virelo::complus

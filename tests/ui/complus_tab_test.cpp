@@ -3,6 +3,8 @@
 // outcomes cannot all be made to happen here (the real one is tested on its own).
 #include <cctype>
 
+#include "support/OdbcIni.h"
+#include "support/StandInDriver.h"
 #include "support/WindowFixture.h"
 #include "ui/tabs/ComPlusTab.h"
 
@@ -69,7 +71,9 @@ TEST_F(ComPlusTabTest, TheBuilderFollowsItsFormatsTestsAndMask) {
     } cases[] = {
         {"optSystemDSN", "cboSystemDSN=Sales|txtPWD=pw", "DSN=Sales", "DSN=Sales"},
         {"optSystemDSN", "cboSystemDSN=Sales|txtUID=user1|txtPWD=p;w",
-         "DSN=Sales;UID=user1;PWD=p;w", "DSN=Sales;UID=user1;PWD=########"},
+         "DSN=Sales;UID=user1;PWD={p;w}", "DSN=Sales;UID=user1;PWD=########"},
+        {"optUserDSN", "cboUserDSN=Sales|txtUID=user1|txtPWD={p}}",
+         "DSN=Sales;UID=user1;PWD={{p}}}}}", "DSN=Sales;UID=user1;PWD=########"},
         {"optUserDSN", "cboUserDSN=Sales|txtUID=user1", "", "", "Please Enter a Password|txtPWD"},
         {"optUserDSN", "cboSystemDSN=Sales", "", "", "Please Select a User DSN|cboUserDSN"},
         {"optODBCDriver",
@@ -142,6 +146,62 @@ TEST_F(ComPlusTabTest, OptionHandlersEmptyTheirTextsAndMarkTheirFields) {
     EXPECT_EQ(text("txtUID") + "|" + text("cboADOProtocol"), "|kasoctcp");
     EXPECT_TRUE(checked("optODBCDriver"));
     EXPECT_EQ(colour("txtADOHost"), SysColour::Window);
+}
+
+// The real connection tester over the stand-in driver, which records the string it received.
+TEST_F(ComPlusTabTest, ThePingSendsTheRealStringAndShowsWhatTheDriverSaid) {
+    test::OdbcIni ini;
+    test::StandInDriver driver(ini);
+    const auto received = [&] {
+        const Texts calls = driver.take();
+        const auto login = std::ranges::find_if(
+            calls, [](const std::string& call) { return call.starts_with("DriverConnect "); });
+        return login == calls.end() ? std::string("(none)") : login->substr(14);
+    };
+    const std::string real = "DSN=standin;UID=user1;PWD={a;b}}c}";
+    const std::string copy = "DSN=standin;UID=user1;PWD=########";
+    fill("cboSystemDSN=standin|txtUID=user1|txtPWD=a;b}c");
+    click("cmdPingADO");
+    EXPECT_EQ(received(), real);
+    EXPECT_THAT(pane(), testing::HasSubstr("\r\nExtended Properties=" + copy + "\r\n"));
+
+    // The typed way pings the string the builder's masked copy was made from, until it is edited.
+    click("cmdViewString");
+    click("optDSNLess");
+    EXPECT_EQ(text("txtDSNLess"), copy);
+    click("cmdPingADO");
+    EXPECT_EQ(received(), real);
+    click("cmdViewString");
+    EXPECT_EQ(text("txtDSNLess"), copy) << "the view never shows the password";
+    set("txtDSNLess", copy + ";");
+    click("cmdPingADO");
+    EXPECT_EQ(received(), copy + ";");
+
+    // The bridge's provider never reaches the driver; the completed string is masked by keyword,
+    // also around a password too short to be cut out by its value.
+    click("optODBCDriver");
+    fill(std::string("cboODBCDriver=") + test::StandInDriver::kPath +
+         "|cboADOServer=srv|txtADOHost=h|txtADOPort=svc|txtADODatabase=db|txtUID=u|txtPWD=ab1");
+    click("cmdPingADO");
+    const std::string dsnLess = std::string("DRIVER={") + test::StandInDriver::kPath +
+                                "};DB=db;HOST=h;SRVR=srv;SERV=svc;PRO=kasoctcp;UID=u;PWD=";
+    EXPECT_EQ(received(), dsnLess + "ab1");
+    EXPECT_THAT(pane(), testing::HasSubstr("\r\nExtended Properties=" + dsnLess + "########\r\n"));
+    EXPECT_THAT(pane(), testing::Not(testing::HasSubstr("ab1")));
+
+    // Every diagnostic record on a line of its own, in the driver manager's order, each masked.
+    click("optSystemDSN");
+    fill("cboSystemDSN=standinFAIL|txtUID=u|txtPWD=hunter22");
+    click("cmdPingADO");
+    EXPECT_THAT(pane(), testing::MatchesRegex(
+                            "ATTEMPTING TO MAKE A CONNECTION\r\nCONNECTION FAILED\r\n-1\r\n"
+                            "\\[SQLSTATE HY000\\] \\[native error 7\\] \\[StandIn\\]third record "
+                            "after a line break\r\n"
+                            "\\[SQLSTATE 28000\\] \\[native error -5\\] \\[StandIn\\]login refused "
+                            "for DSN=standinFAIL;UID=u;PWD=########\r\n"
+                            "\\[SQLSTATE 08001\\] \\[native error 101\\] \\[StandIn\\]server "
+                            "closed the connection\r\n"
+                            "Connection test failed after [0-9]+ ms\r\n"));
 }
 
 TEST_F(ComPlusTabTest, ScriptedOutcomesOfTheComponent) {

@@ -166,5 +166,19 @@ TEST_F(OdbcTabTest, APingThatCannotRunAsksOrReportsWhy) {
     EXPECT_EQ(text("txtConInfoDBMSVal"), "") << "nothing was connected";
 }
 
+// Where the driver manager's library cannot be loaded (run_without_driver_manager.sh makes it an
+// empty file), the pane names the library and gives the loader's words under the failed step.
+TEST_F(OdbcTabTest, WithoutDriverManagerThePaneSaysWhy) {
+    if (std::getenv("VIRELO_NO_DRIVER_MANAGER") == nullptr) {
+        GTEST_SKIP() << "runs under run_without_driver_manager.sh only";
+    }
+    ping("tab-lite");
+    EXPECT_THAT(pane(), testing::MatchesRegex(
+                            "\r\n3:04:05 PM : There was an error with SQLAllocEnv!\r\n"
+                            "The ODBC driver manager \\(libodbc\\.so\\.2\\) could not be loaded: "
+                            "/.*/libodbc\\.so\\.2: file too short\r\n"
+                            "ERROR IN ANALYZING DRIVER"));
+}
+
 }  // namespace
 }  // namespace virelo::ui

@@ -2,16 +2,43 @@
 // program starts: most checks never touch a database, and loading the library costs a check
 // from the command line more time than the check itself. Each ODBC function that the program
 // calls is defined here with the driver manager's own signature and passes the call on to the
-// library's function of the same name. When the library cannot be loaded, every call answers
-// SQL_ERROR, which the callers report like any failed call.
+// library's function of the same name. When the library or a function cannot be loaded, the call
+// answers SQL_ERROR, which the callers report like any failed call, and the loader's words are
+// kept for OdbcDriverManagerFailure.
 #include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
 
+#include <string>
+
+#include "platform/OdbcLibrary.h"
+
 namespace {
 
+constexpr const char* kLibrary = "libodbc.so.2";
+
+// The loader's words for the first library or function that could not be loaded.
+std::string& Failure() {
+    static std::string failure;
+    return failure;
+}
+
+void NoteFailure() {
+    const char* words = ::dlerror();
+    if (Failure().empty()) {
+        Failure() = std::string("The ODBC driver manager (") + kLibrary +
+                    ") could not be loaded: " + (words != nullptr ? words : "no reason given");
+    }
+}
+
 void* DriverManager() {
-    static void* const library = ::dlopen("libodbc.so.2", RTLD_NOW | RTLD_LOCAL);
+    static void* const library = [] {
+        void* loaded = ::dlopen(kLibrary, RTLD_NOW | RTLD_LOCAL);
+        if (loaded == nullptr) {
+            NoteFailure();
+        }
+        return loaded;
+    }();
     return library;
 }
 
@@ -21,12 +48,23 @@ SQLRETURN Forward(const char* name, Args... args) {
     using Function = decltype(Declared);
     static const Function real = [name] {
         void* library = DriverManager();
-        return library == nullptr ? nullptr : reinterpret_cast<Function>(::dlsym(library, name));
+        if (library == nullptr) {
+            return Function{nullptr};
+        }
+        auto* function = reinterpret_cast<Function>(::dlsym(library, name));
+        if (function == nullptr) {
+            NoteFailure();
+        }
+        return function;
     }();
     return real == nullptr ? SQL_ERROR : real(args...);
 }
 
 }  // namespace
+
+std::string virelo::platform::OdbcDriverManagerFailure() {
+    return Failure();
+}
 
 extern "C" {
 

@@ -55,14 +55,17 @@ std::string ComPlusTab::BuildConnectionString(const bool& MaskPassword) {
         return OleDbSteps(MaskPassword);
     }
     if (selected("optDSNLess")) {
-        return ManualSteps();
+        return ManualSteps(MaskPassword);
     }
     return "";
 }
 
 std::string ComPlusTab::EndWithPassword(const std::string& upToPassword, bool mask) {
-    SetText("txtDSNLess", upToPassword + complus::kPasswordMask);
-    return mask ? upToPassword + complus::kPasswordMask : upToPassword + Text("txtPWD");
+    const std::string copy = upToPassword + complus::kPasswordMask;
+    SetText("txtDSNLess", copy);
+    builtCopy_ = copy;
+    builtFrom_ = upToPassword + complus::PasswordValue(Text("txtPWD"));
+    return mask ? copy : builtFrom_;
 }
 
 std::string ComPlusTab::DataSourceSteps(const char* combo, const char* message, bool mask) {
@@ -126,14 +129,16 @@ std::string ComPlusTab::OleDbSteps(bool mask) {
         mask);
 }
 
-std::string ComPlusTab::ManualSteps() {
+std::string ComPlusTab::ManualSteps(bool mask) {
     // The typed string is the connection string, exactly as typed; "View Current String" leaves
-    // it as it is and "COM+  Ping" connects with it.
+    // it as it is and "COM+  Ping" connects with it. While the box still holds exactly the masked
+    // copy that the builder wrote last, the string is the one the copy was made from: the mask is
+    // no password.
     const std::string typed = Text("txtDSNLess");
     if (typed.empty()) {
         return Refuse("Please Enter a Connection String", "txtDSNLess");
     }
-    return typed;
+    return !mask && typed == builtCopy_ ? builtFrom_ : typed;
 }
 
 }  // namespace virelo::ui

@@ -40,7 +40,7 @@ private:
     std::string DataSourceSteps(const char* combo, const char* message, bool mask);
     std::string DsnLessSteps(bool mask);
     std::string OleDbSteps(bool mask);
-    std::string ManualSteps();
+    std::string ManualSteps(bool mask);
     // Tests the fields in order, each against its message, then the password rule; shows the
     // first failing test's message and moves the focus. True when all inputs are given.
     bool InputsGiven(std::span<const std::pair<const char*, const char*>> tests);
@@ -55,6 +55,9 @@ private:
     void SetText(const char* name, const std::string& text);
 
     frmVIRELO& window_;
+    // The masked copy that the builder last wrote into txtDSNLess, and the string it was made from.
+    std::string builtCopy_;
+    std::string builtFrom_;
 };
 
 }  // namespace virelo::ui

@@ -7,10 +7,11 @@
 #include <QRadioButton>
 
 #include "odbc/DSNList.h"
+#include "platform/OdbcLibrary.h"
 #include "serverdir/RegAccess.h"
 #include "ui/BusyCursor.h"
-#include "ui/ComboFill.h"
 #include "ui/ColourCue.h"
+#include "ui/ComboFill.h"
 #include "ui/FrmVirelo.h"
 #include "ui/Layout.h"
 #include "ui/MessagePane.h"
@@ -140,6 +141,12 @@ void OdbcTab::cmdODBCPing_Click() {
         }
         std::string text = window_.general().ReadTextFile(ODBCLogPath);
         if (info.Status != 0) {
+            // A driver manager that cannot be loaded fails the first step without a diagnostic
+            // record; the loader's reason goes right under that step's line.
+            const std::string unusable = platform::OdbcDriverManagerFailure();
+            if (!unusable.empty()) {
+                text += "\r\n" + unusable;
+            }
             // The verdict goes under the log, next to the failed step and its diagnostic lines,
             // so that one view shows all of them.
             text += "\r\n" + std::string(kAnalysisFailed);
