@@ -1,6 +1,5 @@
 // The runs that block the window: each shows the busy cursor while it blocks, and the two that
 // log in through the ODBC driver manager set the default login time-out on the connection.
-#include "support/OdbcIni.h"
 #include "support/StandInDriver.h"
 #include "support/WindowFixture.h"
 
@@ -9,134 +8,109 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// What the recording services were asked to do, each with the cursor shown at that moment.
-struct Seen {
-    void note(const std::string& what) {
-        const QCursor* cursor = QApplication::overrideCursor();
-        calls.push_back(
-            what + (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? " busy" : " idle"));
-    }
-    Texts calls;
-};
+// What the recording services below were asked to do, each with the cursor of that moment.
+Texts seen;
+void Note(const std::string& what) {
+    const QCursor* cursor = QApplication::overrideCursor();
+    seen.push_back(what + (cursor != nullptr && cursor->shape() == Qt::WaitCursor ? " busy" : ""));
+}
 
 struct CursorIcmp : test::ScriptedIcmp {
-    explicit CursorIcmp(Seen& seen) : seen(seen) { scripted = platform::EchoResult{}; }
+    CursorIcmp() { scripted = platform::EchoResult{}; }
     bool sendEcho(std::uint32_t address, std::string_view data, std::uint32_t timeoutMs,
                   platform::EchoResult& result, std::string& openFailure) override {
-        seen.note("echo");
+        Note("echo");
         return ScriptedIcmp::sendEcho(address, data, timeoutMs, result, openFailure);
     }
-    Seen& seen;
 };
-
 struct CursorSockets : test::CountingSockets {
-    explicit CursorSockets(Seen& seen) : seen(seen) {}
     std::optional<platform::ServiceEntry> serviceByName(const std::string& name,
                                                         const std::string& protocol) override {
-        seen.note("service");
+        Note("service");
         return CountingSockets::serviceByName(name, protocol);
     }
-    Seen& seen;
 };
-
 struct CursorFiles : platform::posix::PosixFiles {
-    explicit CursorFiles(Seen& seen) : seen(seen) {}
     platform::FileStatus append(const std::string& path, std::string_view text) override {
-        seen.note("log");
+        Note("log");
         return PosixFiles::append(path, text);
     }
-    Seen& seen;
 };
-
 struct CursorProcesses : platform::posix::PosixProcesses {
-    explicit CursorProcesses(Seen& seen) : seen(seen) {}
     std::int32_t runAndWait(const std::string&, const platform::Environment&,
                             platform::ChildOutput) override {
-        seen.note("process");
+        Note("process");
         return 2;  // as if java were missing: the run ends at once
     }
-    Seen& seen;
 };
-
 struct CursorConnector : serverdir::LocalNativeConnector {
-    CursorConnector(platform::Network& network, Seen& seen)
-        : LocalNativeConnector(network), seen(seen) {}
+    using LocalNativeConnector::LocalNativeConnector;
     void PingServer(const std::string& server, const std::string& host, const std::string& service,
                     const std::string& protocol, const std::string& user,
                     const std::string& password, const std::string& database) override {
-        seen.note("connector");
+        Note("connector");
         LocalNativeConnector::PingServer(server, host, service, protocol, user, password, database);
     }
-    Seen& seen;
 };
-
-// The connection tester as the program makes it: default login time-out.
+// The connection tester as the program makes it, with the default login time-out.
 struct CursorTester : complus::LocalConnectionTester {
-    CursorTester(platform::Network& network, platform::Registry& registry, Seen& seen)
-        : LocalConnectionTester(network, registry), seen(seen) {}
+    using LocalConnectionTester::LocalConnectionTester;
     void Connect(const std::string& text, bool& success) override {
-        seen.note("tester");
+        Note("tester");
         LocalConnectionTester::Connect(text, success);
     }
-    Seen& seen;
 };
 
 class BlockingRunsTest : public test::WindowFixture {
 protected:
     void SetUp() override {
-        frmVIRELO::Components components;
-        components.CreateNativeConnector = [this] {
-            return std::make_unique<CursorConnector>(network, seen);
-        };
-        components.CreateConnectionTester = [this] {
-            return std::make_unique<CursorTester>(network, registry, seen);
-        };
-        window = std::make_unique<frmVIRELO>(recording, sideWindows, components, kDpi);
+        window = std::make_unique<frmVIRELO>(
+            recording, sideWindows,
+            frmVIRELO::Components{
+                [this] { return std::make_unique<CursorConnector>(network); },
+                [this] { return std::make_unique<CursorTester>(network, registry); }},
+            kDpi);
         activate();
     }
     ~BlockingRunsTest() override { window.reset(); }  // before the services it uses
 
-    Seen seen;
-    CursorIcmp echo{seen};
-    CursorSockets sockets2{seen};
-    CursorFiles files2{seen};
-    CursorProcesses processes2{seen};
+    CursorIcmp echo;
+    CursorSockets sockets2;
+    CursorFiles files2;
+    CursorProcesses processes2;
     platform::Platform recording{sockets2, echo, files2, clock, processes2, boxes, registry};
     test::OdbcIni ini;
     test::StandInDriver driver{ini};
 };
 
 TEST_F(BlockingRunsTest, EveryBlockingRunShowsTheBusyCursorUntilItEnds) {
-    const struct {
-        const char *button, *fields, *call;
-    } runs[] = {
-        {"cmdPingTCP", "txtEnterHostName=localhost", "echo"},
-        {"cmdRetrieve", "txtEnterSrvPort=http", "service"},
-        {"cmdPingCon", "", "connector"},
-        {"cmdPingADO", "cboSystemDSN=no-such-source", "tester"},
-        {"cmdODBCPing", "cboODBCSysDSN=no-such-source", "log"},
-        {"cmdConnectCompJDBC", "", "process"},
+    const std::pair<const char*, std::string> runs[] = {
+        {"txtEnterHostName=localhost", "cmdPingTCP echo"},
+        {"txtEnterSrvPort=http", "cmdRetrieve service"},
+        {"", "cmdPingCon connector"},
+        {"cboSystemDSN=no-such-source", "cmdPingADO tester"},
+        {"cboODBCSysDSN=no-such-source", "cmdODBCPing log"},
+        {"", "cmdConnectCompJDBC process"},
     };
-    for (const auto& run : runs) {
-        SCOPED_TRACE(run.button);
-        fill(run.fields);
-        seen.calls.clear();
-        click(run.button);
-        const std::string busy = std::string(run.call) + " busy";
-        EXPECT_THAT(seen.calls, ::testing::Contains(busy));
-        EXPECT_THAT(seen.calls,
-                    ::testing::Not(::testing::Contains(std::string(run.call) + " idle")));
+    for (const auto& [fields, run] : runs) {
+        SCOPED_TRACE(run);
+        const std::string button = run.substr(0, run.find(' ')),
+                          call = run.substr(run.find(' ') + 1);
+        fill(fields);
+        seen.clear();
+        click(button.c_str());
+        EXPECT_THAT(seen, testing::Contains(call + " busy"));
+        EXPECT_THAT(seen, testing::Not(testing::Contains(call))) << "a call without it";
         EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "gone after the run";
     }
 }
 
 // The stand-in driver records the attributes set on the connection before the login.
 TEST_F(BlockingRunsTest, BothOdbcPingsSetTheDefaultLoginTimeOut) {
-    const std::pair<const char*, std::string> pings[] = {
-        {"cmdODBCPing", "Connect standin|u|p"},
-        {"cmdPingADO", "DriverConnect DSN=standin;UID=u;PWD=p"},
-    };
     fill("cboODBCSysDSN=standin|txtODBCUID=u|txtODBCPWD=p|cboSystemDSN=standin|txtUID=u|txtPWD=p");
+    const std::pair<const char*, const char*> pings[] = {
+        {"cmdODBCPing", "Connect standin|u|p"},
+        {"cmdPingADO", "DriverConnect DSN=standin;UID=u;PWD=p"}};
     for (const auto& [button, login] : pings) {
         SCOPED_TRACE(button);
         driver.take();
