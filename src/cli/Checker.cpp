@@ -255,12 +255,13 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
         result.log.push_back("CONNECTION FAILED");
         result.log.push_back(std::to_string(tester.ErrorNumber()));
         // The description holds one diagnostic record per line: a log line each, and one line
-        // of words for the summary.
+        // of words for the summary, the records parted by semicolons so that a password mask
+        // in one record ends there and never swallows the next.
         const std::string description = tester.ErrorDescription();
         for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 2) {
             end = description.find("\r\n", at);
             result.log.push_back(description.substr(at, end - at));
-            result.message += (at == 0 ? "" : " ") + result.log.back();
+            result.message += (at == 0 ? "" : "; ") + result.log.back();
         }
         result.code = tester.ErrorNumber();
         result.state = FirstSqlState(description);
