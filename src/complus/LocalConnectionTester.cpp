@@ -146,9 +146,13 @@ void LocalConnectionTester::Connect(const std::string& connectionString, bool& s
         rest.push_back(attribute);
     }
     if (providers.size() > 1) {
+        std::string names = providers[0];
+        for (std::size_t i = 1; i < providers.size(); ++i) {
+            names += (i + 1 == providers.size() ? " and " : ", ") + providers[i];
+        }
         Fail(kProviderNotFound, "Provider cannot be found: the connection string names " +
                                     std::to_string(providers.size()) + " different providers, " +
-                                    providers[0] + " and " + providers[1] + "." + kWaysServed);
+                                    names + "." + kWaysServed);
     } else if (providers.size() == 1 && providers[0] != "MSDASQL") {
         Fail(kProviderNotFound, "Provider cannot be found: " + providers[0] + "." + kWaysServed);
     } else if (connectionString.size() > 32767) {
