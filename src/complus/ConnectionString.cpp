@@ -73,17 +73,6 @@ std::string JoinConnectionString(const std::vector<Attribute>& attributes) {
     return text;
 }
 
-std::string PasswordValue(const std::string& password) {
-    if (password.find_first_of(";}") == std::string::npos && !password.starts_with('{')) {
-        return password;
-    }
-    std::string braced = "{";
-    for (const char c : password) {
-        braced += c == '}' ? "}}" : std::string(1, c);
-    }
-    return braced + "}";
-}
-
 std::string DsnLessUpToPassword(const std::string& driver, const std::string& database,
                                 const std::string& host, const std::string& server,
                                 const std::string& service, const std::string& user) {

@@ -25,11 +25,6 @@ std::vector<Attribute> ParseConnectionString(const std::string& text);
 // Joins attributes again, each as keyword=value, separated by semicolons.
 std::string JoinConnectionString(const std::vector<Attribute>& attributes);
 
-// A password as the value of a connection string's password attribute: as it is, or, where it
-// holds a ";" or a "}" or starts with "{", in braces with every "}" doubled, so that it reaches the
-// driver whole.
-std::string PasswordValue(const std::string& password);
-
 // The DSN-less ODBC string up to and including ";PWD=" (the password goes after it).
 std::string DsnLessUpToPassword(const std::string& driver, const std::string& database,
                                 const std::string& host, const std::string& server,

