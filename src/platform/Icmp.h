@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,6 +43,15 @@ public:
     // handle could be opened; otherwise true with the outcome in `result`.
     virtual bool sendEcho(std::uint32_t address, std::string_view data, std::uint32_t timeoutMs,
                           EchoResult& result, std::string& openFailure) = 0;
+    // The same for an IPv6 address (16 bytes, network byte order), with an ICMPv6 echo request;
+    // its error messages map to the IP_* numbers of their IPv4 counterparts. `result.address`
+    // stays 0. A system without ICMPv6 echo says so through `openFailure`.
+    virtual bool sendEcho6(const std::array<std::uint8_t, 16>& /*address*/,
+                           std::string_view /*data*/, std::uint32_t /*timeoutMs*/,
+                           EchoResult& /*result*/, std::string& openFailure) {
+        openFailure = "ICMPv6 echo requests are not available on this system";
+        return false;
+    }
 };
 
 }  // namespace virelo::platform

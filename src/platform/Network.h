@@ -19,6 +19,7 @@ enum class ResolveStatus {
     Ok,
     NotFound,  // the name service says the host does not exist
     TryAgain,  // the name service could not answer now
+    TimedOut,  // the name service gave no answer within the time allowed
     Failed,    // any other failure
 };
 
@@ -45,8 +46,10 @@ struct ConnectResult {
 class Network {
 public:
     virtual ~Network() = default;
-    // Every TCP address of a host (IPv4 and IPv6) through the system resolver, in its order.
-    virtual ResolveResult resolveHost(const std::string& host) = 0;
+    // Every TCP address of a host (IPv4 and IPv6) through the system resolver, in its order,
+    // waiting at most `timeout` for the name service (TimedOut after that).
+    virtual ResolveResult resolveHost(const std::string& host,
+                                      std::chrono::milliseconds timeout) = 0;
     // The port of a TCP service in the services database, or nothing when there is none.
     virtual std::optional<std::uint16_t> tcpServicePort(const std::string& name) = 0;
     // The name of this machine, as the network knows it.

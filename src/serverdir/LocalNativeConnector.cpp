@@ -135,7 +135,10 @@ NativeOutcome LocalNativeConnector::Check(const std::string& server, const std::
         detail_ = "not a host name";
         return NativeOutcome::HostNotFound;
     }
-    const platform::ResolveResult resolved = network_.resolveHost(hostName);
+    // The look-up counts against the same time limit as the connections: a name service that
+    // does not answer cannot hold the ping longer than a listener that does not.
+    const auto deadline = std::chrono::steady_clock::now() + timeLimit_;
+    const platform::ResolveResult resolved = network_.resolveHost(hostName, timeLimit_);
     if (resolved.status != ResolveStatus::Ok) {
         detail_ = resolved.reason;
         return resolved.status == ResolveStatus::NotFound ? NativeOutcome::HostNotFound
@@ -155,9 +158,8 @@ NativeOutcome LocalNativeConnector::Check(const std::string& server, const std::
         return NativeOutcome::ServiceNotFound;
     }
 
-    // Every address in turn, within one time limit for all of them; the most telling failure
+    // Every address in turn, within what is left of the time limit; the most telling failure
     // (refused over unreachable over the rest) is the one reported.
-    const auto deadline = std::chrono::steady_clock::now() + timeLimit_;
     NativeOutcome worst = NativeOutcome::ConnectFailed;
     for (const platform::Endpoint& endpoint : resolved.endpoints) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

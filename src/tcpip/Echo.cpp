@@ -79,7 +79,23 @@ std::int32_t TCPIP::PingAddress(const std::string& address, const std::string& d
     }
     platform::EchoResult result;
     std::string openFailure;
-    if (!icmp_.sendEcho(target, data, kEchoTimeoutMs, result, openFailure)) {
+    const bool sent = icmp_.sendEcho(target, data, kEchoTimeoutMs, result, openFailure);
+    return TakeReply(sent, address, result, openFailure, reply, logPath);
+}
+
+std::int32_t TCPIP::PingAddress6(const std::array<std::uint8_t, 16>& address,
+                                 const std::string& text, const std::string& data, EchoReply& reply,
+                                 const std::string& logPath) {
+    platform::EchoResult result;
+    std::string openFailure;
+    const bool sent = icmp_.sendEcho6(address, data, kEchoTimeoutMs, result, openFailure);
+    return TakeReply(sent, text, result, openFailure, reply, logPath);
+}
+
+std::int32_t TCPIP::TakeReply(bool sent, const std::string& address,
+                              const platform::EchoResult& result, const std::string& openFailure,
+                              EchoReply& reply, const std::string& logPath) {
+    if (!sent) {
         // Without an echo handle nothing was sent: say why instead of reporting "ip found".
         reply.Status = static_cast<std::uint32_t>(platform::ip::kGeneralFailure);
         general_.WriteLog(logPath, "IcmpCreateFile",

@@ -37,6 +37,11 @@ public:
     // opened the status is 11050 and the reason goes into the log.
     std::int32_t PingAddress(const std::string& address, const std::string& data, EchoReply& reply,
                              const std::string& logPath);
+    // The same for an IPv6 address (16 bytes; `text` is its written form), with an ICMPv6 echo
+    // request.
+    std::int32_t PingAddress6(const std::array<std::uint8_t, 16>& address, const std::string& text,
+                              const std::string& data, EchoReply& reply,
+                              const std::string& logPath);
 
     // Looks a service up by name; an empty protocol means any.
     ServiceInfo GetServiceByName(const std::string& name, const std::string& protocol,
@@ -47,6 +52,10 @@ public:
                                  const std::string& logPath);
 
 private:
+    // Copies an echo's outcome into the reply record; without a handle, logs why nothing was sent.
+    std::int32_t TakeReply(bool sent, const std::string& address,
+                           const platform::EchoResult& result, const std::string& openFailure,
+                           EchoReply& reply, const std::string& logPath);
     ServiceInfo DecodeService(const std::optional<platform::ServiceEntry>& entry,
                               const std::string& source, const std::string& logPath);
     HostInfo Decode(const platform::HostEntry& entry, const std::string& source,

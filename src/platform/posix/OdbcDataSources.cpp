@@ -2,6 +2,11 @@
 
 #include <sql.h>
 #include <sqlext.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 
 namespace virelo::platform::posix {
 namespace {
@@ -63,6 +68,30 @@ std::optional<std::vector<DataSource>> OdbcDataSources::list(bool system, std::s
     }
     failure = "a data source name or description is too long to list";
     return std::nullopt;
+}
+
+}  // namespace virelo::platform::posix
+
+namespace virelo::platform::posix {
+
+std::vector<RegistrySource> OdbcIniFiles() {
+    const char* systemDirectory = std::getenv("ODBCSYSINI");
+    const char* user = std::getenv("ODBCINI");
+    const char* home = std::getenv("HOME");
+    const std::string directory = systemDirectory != nullptr ? systemDirectory : "/etc";
+    std::vector<RegistrySource> files = {
+        {"ODBC system data sources", directory + "/odbc.ini", ""},
+        {"ODBC drivers", directory + "/odbcinst.ini", ""},
+        {"ODBC user data sources",
+         user != nullptr ? user : std::string(home != nullptr ? home : "") + "/.odbc.ini", ""},
+    };
+    for (RegistrySource& file : files) {
+        struct stat st {};
+        file.state = ::stat(file.path.c_str(), &st) == 0 ? "there"
+                     : errno == ENOENT                   ? "not there"
+                                       : std::string("cannot be read: ") + std::strerror(errno);
+    }
+    return files;
 }
 
 }  // namespace virelo::platform::posix

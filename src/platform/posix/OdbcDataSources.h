@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegistryOrigins.h"
+
 namespace virelo::platform::posix {
 
 // One data source as the driver manager lists it.
@@ -30,5 +32,10 @@ public:
 private:
     void* env_ = nullptr;  // SQLHENV
 };
+
+// The ini files that unixODBC reads, as `odbcinst -j` shows them: the system data sources
+// (odbc.ini in $ODBCSYSINI, else /etc), the drivers (odbcinst.ini beside it) and the user data
+// sources ($ODBCINI, else ~/.odbc.ini), each with whether it is there.
+std::vector<RegistrySource> OdbcIniFiles();
 
 }  // namespace virelo::platform::posix

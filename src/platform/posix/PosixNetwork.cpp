@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -28,6 +29,30 @@ ResolveStatus FromGaiError(int rc) {
         default:
             return ResolveStatus::Failed;
     }
+}
+
+// The resolver's words for a failure, led by the name the C library gives it, so a user can
+// look it up: "EAI_NONAME: Name or service not known".
+std::string GaiReason(int rc, int savedErrno) {
+    static constexpr std::pair<int, const char*> kNames[] = {
+        {EAI_NONAME, "EAI_NONAME"},
+        {EAI_NODATA, "EAI_NODATA"},
+        {EAI_ADDRFAMILY, "EAI_ADDRFAMILY"},
+        {EAI_AGAIN, "EAI_AGAIN"},
+        {EAI_FAIL, "EAI_FAIL"},
+        {EAI_MEMORY, "EAI_MEMORY"},
+        {EAI_SYSTEM, "EAI_SYSTEM"},
+        {EAI_FAMILY, "EAI_FAMILY"},
+        {EAI_SERVICE, "EAI_SERVICE"},
+        {EAI_BADFLAGS, "EAI_BADFLAGS"},
+    };
+    std::string name = "error " + std::to_string(rc);
+    for (const auto& [code, text] : kNames) {
+        if (code == rc) {
+            name = text;
+        }
+    }
+    return name + ": " + (rc == EAI_SYSTEM ? std::strerror(savedErrno) : ::gai_strerror(rc));
 }
 
 // The one place where connect's errors become connect statuses.
@@ -74,7 +99,9 @@ Endpoint ToEndpoint(const addrinfo& info) {
 
 }  // namespace
 
-ResolveResult PosixNetwork::resolveHost(const std::string& host) {
+namespace {
+
+ResolveResult ResolveNow(const std::string& host) {
     ResolveResult result;
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -83,7 +110,7 @@ ResolveResult PosixNetwork::resolveHost(const std::string& host) {
     const int rc = ::getaddrinfo(host.c_str(), nullptr, &hints, &list);
     if (rc != 0) {
         result.status = FromGaiError(rc);
-        result.reason = rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc);
+        result.reason = GaiReason(rc, errno);
         return result;
     }
     for (const addrinfo* at = list; at != nullptr; at = at->ai_next) {
@@ -94,6 +121,19 @@ ResolveResult PosixNetwork::resolveHost(const std::string& host) {
     ::freeaddrinfo(list);
     result.status = result.endpoints.empty() ? ResolveStatus::NotFound : ResolveStatus::Ok;
     return result;
+}
+
+}  // namespace
+
+ResolveResult PosixNetwork::resolveHost(const std::string& host,
+                                        std::chrono::milliseconds timeout) {
+    if (auto result = lookups_.run([host] { return ResolveNow(host); }, timeout)) {
+        return std::move(*result);
+    }
+    ResolveResult late;
+    late.status = ResolveStatus::TimedOut;
+    late.reason = "no answer within " + std::to_string(timeout.count()) + " ms";
+    return late;
 }
 
 std::optional<std::uint16_t> PosixNetwork::tcpServicePort(const std::string& name) {

@@ -1,14 +1,27 @@
 #pragma once
 
+#include <chrono>
+#include <utility>
+
 #include "platform/Sockets.h"
+#include "platform/posix/BoundedCall.h"
 
 namespace virelo::platform::posix {
 
 // The sockets library over the C library's resolver. POSIX needs no session, but Windows Sockets
 // does: this class counts sessions like WSAStartup/WSACleanup and refuses look-ups outside one
 // with 10093, so a failed start-up shows the same way on every system.
+//
+// A host look-up waits at most `lookupLimit` for the name service (see BoundedCall); after that
+// it fails with 11002 (the name service could not answer), as Windows Sockets reports a name
+// server that does not answer.
 class PosixSockets : public Sockets {
 public:
+    static constexpr std::chrono::milliseconds kDefaultLookupLimit{5000};
+
+    explicit PosixSockets(std::chrono::milliseconds lookupLimit = kDefaultLookupLimit)
+        : lookupLimit_(lookupLimit) {}
+
     std::int32_t startup(std::uint16_t version) override;
     std::int32_t cleanup() override;
     std::int32_t hostName(std::string& name) override;
@@ -23,7 +36,12 @@ public:
 
 private:
     bool inSession();
+    // The entry found, or the Windows Sockets error number.
+    using Found = std::pair<std::optional<HostEntry>, std::int32_t>;
+    std::optional<HostEntry> boundedLookUp(std::function<Found()> call);
 
+    std::chrono::milliseconds lookupLimit_;
+    BoundedCall<Found> lookups_;
     int sessions_ = 0;
     std::int32_t lastError_ = 0;
 };

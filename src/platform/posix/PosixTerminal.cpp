@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <iterator>
+#include <thread>
 
 #include "platform/posix/FileDescriptor.h"
 
@@ -120,6 +121,48 @@ std::optional<std::string> PosixTerminal::readHidden(const std::string& prompt) 
 
 void PosixTerminal::keepRunningOnBrokenOutput() {
     std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool PosixTerminal::outputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+namespace {
+
+// The write end of the pipe that carries interruptions to the watcher thread.
+int gInterruptPipe = -1;
+
+void NoteInterruption(int signal) {
+    const int saved = errno;
+    const auto number = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(gInterruptPipe, &number, 1);
+    errno = saved;
+}
+
+}  // namespace
+
+void PosixTerminal::onInterrupt(std::function<void(const Interruption&)> handler) {
+    int ends[2] = {-1, -1};
+    if (gInterruptPipe >= 0 || ::pipe2(ends, O_CLOEXEC) != 0) {
+        return;  // already watched, or no pipe: the signals keep ending the program at once
+    }
+    gInterruptPipe = ends[1];
+    // The watcher waits for the first signal for as long as the program runs; it ends with it.
+    std::thread([handler = std::move(handler), readEnd = ends[0]] {
+        unsigned char number = 0;
+        ssize_t n = 0;
+        while ((n = ::read(readEnd, &number, 1)) < 0 && errno == EINTR) {
+        }
+        if (n == 1) {
+            handler(number == SIGTERM ? Interruption{143, "SIGTERM"} : Interruption{130, "SIGINT"});
+        }
+    }).detach();
+    struct sigaction action {};
+    action.sa_handler = NoteInterruption;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
 }
 
 }  // namespace virelo::platform::posix

@@ -63,6 +63,19 @@ void PosixRegistry::fillDataSources(HKey root) {
     }
 }
 
+std::vector<RegistrySource> PosixRegistry::sources() {
+    refresh(reg::kLocalMachine, "SOFTWARE\\Nembrion");
+    std::vector<RegistrySource> files = sources_.files();
+    const std::vector<RegistrySource> odbc = OdbcIniFiles();
+    files.insert(files.end(), odbc.begin(), odbc.end());
+    return files;
+}
+
+std::string PosixRegistry::origin(HKey root, const std::string& path) {
+    refresh(root, "SOFTWARE\\Nembrion");
+    return sources_.origin(root, path);
+}
+
 std::int32_t PosixRegistry::openKey(HKey parent, const std::string& path, HKey& key) {
     refresh(parent, path);
     return tree_.openKey(parent, path, key);

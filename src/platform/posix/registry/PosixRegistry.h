@@ -21,7 +21,7 @@ namespace virelo::platform::posix {
 // and no other key is open: the files are looked at and read again only when one changed, and
 // unixODBC is asked when the key opened lies on the way to a data-source key. While a key is
 // open nothing is rebuilt, so the handles a caller holds stay valid.
-class PosixRegistry : public Registry {
+class PosixRegistry : public Registry, public RegistryOrigins {
 public:
     explicit PosixRegistry(RegistryLocations locations = {},
                            RegistryWarn warn = WarnOnStandardError);
@@ -35,6 +35,10 @@ public:
                            std::uint32_t& dataSize) override;
     std::int32_t enumKey(HKey key, std::uint32_t index, std::string& name,
                          std::uint32_t nameSize) override;
+
+    // The export files and the text server directory, then unixODBC's ini files.
+    std::vector<RegistrySource> sources() override;
+    std::string origin(HKey root, const std::string& path) override;
 
     // Writes "virelo: " and the warning on standard error.
     static void WarnOnStandardError(const std::string& warning);

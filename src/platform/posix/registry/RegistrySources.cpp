@@ -245,4 +245,59 @@ void RegistrySources::fill(RegistryTree& tree) const {
     }
 }
 
+namespace {
+
+std::string StateOf(const FileSignature& signature) {
+    if (signature.error == ENOENT || signature.error == ENOTDIR) {
+        return "not there";
+    }
+    if (signature.error != 0) {
+        return std::string("cannot be read: ") + std::strerror(signature.error);
+    }
+    return signature.type == S_IFREG ? "read" : "not a regular file; skipped";
+}
+
+}  // namespace
+
+std::vector<RegistrySource> RegistrySources::files() const {
+    std::vector<RegistrySource> files;
+    if (std::getenv("VIRELO_REGISTRY") == nullptr) {
+        // The directories looked in, so that an empty list still says where to put a file.
+        std::vector<std::string> directories = {locations_.systemDirectory + "/registry.d"};
+        if (const std::string user = UserConfigDirectory(); !user.empty()) {
+            directories.push_back(user + "/virelo/registry.d");
+        }
+        for (const std::string& directory : directories) {
+            const FileSignature signature = Signature(directory);
+            files.push_back({"registry export directory (*.reg)", directory,
+                             signature.error == 0 && signature.type == S_IFDIR
+                                 ? "looked in"
+                                 : StateOf(signature)});
+        }
+    }
+    for (const RegSource& file : regFiles_) {
+        files.push_back({"registry export", file.path, StateOf(file.signature)});
+    }
+    files.push_back({"server directory", sqlhosts_.path, StateOf(sqlhosts_.signature)});
+    return files;
+}
+
+std::string RegistrySources::origin(HKey root, const std::string& path) const {
+    const std::string folded = RegistryFold(path);
+    for (auto file = regFiles_.rbegin(); file != regFiles_.rend(); ++file) {
+        for (auto key = file->parsed.keys.rbegin(); key != file->parsed.keys.rend(); ++key) {
+            if (key->root == root && !key->remove && RegistryFold(key->path) == folded) {
+                return file->path + ":" + std::to_string(key->line);
+            }
+        }
+    }
+    for (const SqlhostsEntry& server : sqlhosts_.parsed.entries) {
+        if (root == reg::kLocalMachine &&
+            RegistryFold(std::string(kSqlhostsKey) + "\\" + server.name) == folded) {
+            return sqlhosts_.path + ":" + std::to_string(server.line);
+        }
+    }
+    return "";
+}
+
 }  // namespace virelo::platform::posix

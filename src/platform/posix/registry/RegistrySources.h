@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegistryOrigins.h"
 #include "platform/posix/registry/RegFile.h"
 #include "platform/posix/registry/SqlhostsFile.h"
 
@@ -55,6 +56,10 @@ public:
     // Fills the tree from the files as last read: the export files in order, then each server of
     // the text directory for which no export file has an entry of the same name.
     void fill(RegistryTree& tree) const;
+    // The files as last looked at, in the order they are applied, and what became of each.
+    std::vector<RegistrySource> files() const;
+    // "file:line" of the last line, as last read, that defined a key; "" when none did.
+    std::string origin(HKey root, const std::string& path) const;
 
 private:
     struct Source {
