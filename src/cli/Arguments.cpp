@@ -3,28 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <map>
+
+#include "tcpip/ServiceInfo.h"
 
 namespace virelo::cli {
 namespace {
-
-struct CommandShape {
-    std::size_t operands;
-    std::vector<std::string> options;  // the value options and flags it accepts
-};
-
-const std::map<std::string, CommandShape>& Commands() {
-    static const std::map<std::string, CommandShape> kCommands = {
-        {"host", {1, {"--by-address"}}},
-        {"service", {1, {"--udp"}}},
-        {"native", {1, {"--host", "--service", "--protocol"}}},
-        {"odbc", {1, {"--user", "--password-file"}}},
-        {"connect", {1, {"--password-file"}}},
-        {"jdbc", {2, {"--user", "--password-file"}}},
-        {"diagnose", {1, {"--dsn", "--user", "--password-file"}}},
-    };
-    return kCommands;
-}
 
 std::optional<std::chrono::milliseconds> Seconds(const std::string& text) {
     double seconds = 0;
@@ -34,6 +17,78 @@ std::optional<std::chrono::milliseconds> Seconds(const std::string& text) {
         return std::nullopt;
     }
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(seconds * 1000)));
+}
+
+const OptionSpec* FindOption(const std::string& name) {
+    for (const OptionSpec& option : Options()) {
+        if (name == option.name || (option.alias != nullptr && name == option.alias)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
+// An option that no command lists applies to every command.
+bool Applies(const std::string& option, const CommandSpec& command) {
+    const auto listed = [&option](const CommandSpec& each) {
+        return std::find(each.options.begin(), each.options.end(), option) != each.options.end();
+    };
+    return listed(command) || std::none_of(Commands().begin(), Commands().end(), listed);
+}
+
+// What is wrong with a command line whose words are all known, or "".
+std::string CheckCommand(const Request& request, const std::vector<std::string>& given) {
+    const CommandSpec* command = FindCommand(request.command);
+    if (command == nullptr) {
+        return "unknown command \"" + request.command + "\"";
+    }
+    const std::size_t count = request.operands.size();
+    if (count < command->minOperands || count > command->maxOperands) {
+        const std::string expected = command->minOperands == command->maxOperands
+                                         ? std::to_string(command->maxOperands)
+                                         : std::to_string(command->minOperands) + " or " +
+                                               std::to_string(command->maxOperands);
+        return request.command + " takes " + expected +
+               (command->maxOperands == 1 ? " argument" : " arguments") + ", not " +
+               std::to_string(count);
+    }
+    for (const std::string& option : given) {
+        if (!Applies(option, *command)) {
+            return option + " does not apply to " + request.command;
+        }
+    }
+    for (const std::string& operand : request.operands) {
+        if (operand.empty()) {
+            return request.command + ": an argument is empty";
+        }
+    }
+    if (count == 0 && (!request.host || !request.service)) {
+        return request.command +
+               " needs a SERVER of the server directory, or --host and --service (or --port)";
+    }
+    if (request.command == "diagnose" && request.user && !request.dsn) {
+        return "--user applies to the ODBC login of diagnose, which --dsn asks for";
+    }
+    if (request.command == "service") {
+        // A port is looked up by number only when it is one; the window's log would only say
+        // "too large", and the summary something else.
+        const auto number = tcpip::ParsePortNumber(request.operands[0]);
+        if (number && (*number != std::floor(*number) || *number < 0 || *number > 65535)) {
+            return "service: " + request.operands[0] + " is not a port number (0-65535)";
+        }
+    }
+    if (request.command == "list") {
+        static const std::string kLists[] = {"servers", "dsns", "drivers", "sources"};
+        if (std::find(std::begin(kLists), std::end(kLists), request.operands[0]) ==
+            std::end(kLists)) {
+            return "list shows servers, dsns, drivers or sources, not \"" + request.operands[0] +
+                   "\"";
+        }
+    }
+    if (request.plugin && (request.json || request.quiet)) {
+        return "--plugin prints one status line: it goes with neither --json nor -q";
+    }
+    return "";
 }
 
 }  // namespace
@@ -54,106 +109,73 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
             attached = argument.substr(argument.find('=') + 1);
             argument.erase(argument.find('='));
         }
-        const auto value = [&]() -> std::optional<std::string> {
-            if (attached) {
-                return attached;
-            }
-            if (i + 1 < arguments.size()) {
-                return arguments[++i];
-            }
-            return std::nullopt;
-        };
         if (argument == "--") {
             positional.insert(positional.end(), arguments.begin() + static_cast<long>(i) + 1,
                               arguments.end());
             break;
         }
-        if (argument == "-h" || argument == "--help") {
-            request.action = Request::Action::Help;
-            return parsed;
+        const OptionSpec* option = FindOption(argument);
+        if (option == nullptr) {
+            if (argument == "--password" || argument == "-p") {
+                return fail(
+                    "a password is never given on the command line, where other users can "
+                    "read it: use --password-file, VIRELO_PASSWORD or the prompt");
+            }
+            if ((argument.size() > 1 && argument[0] == '-') || attached) {
+                return fail("unknown option " + argument);
+            }
+            positional.push_back(arguments[i]);
+            continue;
         }
-        if (argument == "-V" || argument == "--version") {
-            request.action = Request::Action::Version;
-            return parsed;
+        const std::string name = option->name;
+        if (option->value == nullptr) {
+            if (attached) {
+                return fail(name + " takes no value");
+            }
+            if (name == "--help") {
+                request.action = Request::Action::Help;
+            } else if (name == "--version" && request.action != Request::Action::Help) {
+                request.action = Request::Action::Version;
+            } else if (option->flag != nullptr) {
+                request.*(option->flag) = true;
+            }
+            given.push_back(name);
+            continue;
         }
-        const bool flag = argument == "-q" || argument == "--quiet" || argument == "--json" ||
-                          argument == "--by-address" || argument == "--udp";
-        if (flag && attached) {
-            return fail(argument + " takes no value");
+        std::optional<std::string> value = attached;
+        if (!value && i + 1 < arguments.size()) {
+            value = arguments[++i];
         }
-        if (argument == "-q" || argument == "--quiet") {
-            request.quiet = true;
-        } else if (argument == "--json") {
-            request.json = true;
-        } else if (argument == "--by-address" || argument == "--udp") {
-            (argument == "--udp" ? request.udp : request.byAddress) = true;
-            given.push_back(argument);
-        } else if (argument == "--timeout") {
-            const auto text = value();
-            if (!text) {
+        if (name == "--timeout") {
+            if (!value) {
                 return fail("--timeout needs a number of seconds");
             }
-            const auto timeout = Seconds(*text);
+            const auto timeout = Seconds(*value);
             if (!timeout) {
                 return fail("--timeout takes a number of seconds above 0 and at most 3600, not \"" +
-                            *text + "\"");
+                            *value + "\"");
             }
             request.timeout = *timeout;
-        } else if (argument == "--host" || argument == "--service" || argument == "--protocol" ||
-                   argument == "--user" || argument == "--dsn" || argument == "--password-file") {
-            const auto text = value();
-            if (!text || text->empty()) {
-                return fail(argument + " needs a value");
-            }
-            std::optional<std::string>& slot = argument == "--host"       ? request.host
-                                               : argument == "--service"  ? request.service
-                                               : argument == "--protocol" ? request.protocol
-                                               : argument == "--user"     ? request.user
-                                               : argument == "--dsn"      ? request.dsn
-                                                                          : request.passwordFile;
-            slot = *text;
-            given.push_back(argument);
-        } else if (argument == "--password" || argument == "-p") {
-            return fail(
-                "a password is never given on the command line, where other users can "
-                "read it: use --password-file, VIRELO_PASSWORD or the prompt");
-        } else if (argument.size() > 1 && argument[0] == '-' && !attached) {
-            return fail("unknown option " + argument);
-        } else if (attached) {
-            return fail("unknown option " + argument);
+        } else if (!value || (value->empty() && name != "--protocol")) {
+            return fail(name + " needs a value");
         } else {
-            positional.push_back(arguments[i]);
+            request.*(option->text) = *value;
         }
+        given.push_back(name);
+    }
+    if (request.action != Request::Action::Check) {
+        // COMMAND --help shows that command's help; a word that is no command, the general one.
+        if (!positional.empty() && FindCommand(positional.front()) != nullptr) {
+            request.command = positional.front();
+        }
+        return parsed;
     }
     if (positional.empty()) {
         return fail("no command given");
     }
     request.command = positional.front();
     request.operands.assign(positional.begin() + 1, positional.end());
-    const auto shape = Commands().find(request.command);
-    if (shape == Commands().end()) {
-        return fail("unknown command \"" + request.command + "\"");
-    }
-    if (request.operands.size() != shape->second.operands) {
-        return fail(request.command + " takes " + std::to_string(shape->second.operands) +
-                    (shape->second.operands == 1 ? " argument" : " arguments") + ", not " +
-                    std::to_string(request.operands.size()));
-    }
-    for (const std::string& option : given) {
-        const auto& allowed = shape->second.options;
-        if (std::find(allowed.begin(), allowed.end(), option) == allowed.end()) {
-            return fail(option + " does not apply to " + request.command);
-        }
-    }
-    if (request.command == "diagnose" && request.user && !request.dsn) {
-        return fail("--user applies to the ODBC login of diagnose, which --dsn asks for");
-    }
-    for (const std::string& operand : request.operands) {
-        if (operand.empty()) {
-            return fail(request.command + ": an argument is empty");
-        }
-    }
-    return parsed;
+    return fail(CheckCommand(request, given));
 }
 
 }  // namespace virelo::cli

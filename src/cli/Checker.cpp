@@ -1,13 +1,13 @@
 #include "cli/Checker.h"
 
-#include <chrono>
+#include <algorithm>
 
 #include "cli/Classify.h"
+#include "cli/DataSourceHost.h"
 #include "cli/Password.h"
 #include "complus/ConnectionString.h"
 #include "complus/LocalConnectionTester.h"
 #include "serverdir/LocalNativeConnector.h"
-#include "serverdir/RegAccess.h"
 #include "tcpip/EchoReply.h"
 
 namespace virelo::cli {
@@ -15,10 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using serverdir::NativeOutcome;
-
-std::int64_t MsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 int ExitCodeOf(NativeOutcome outcome) {
     switch (outcome) {
@@ -41,31 +37,32 @@ int ExitCodeOf(NativeOutcome outcome) {
     }
 }
 
-// The server's entry in the server directory: host, service, protocol; nothing when absent.
-std::optional<std::array<std::string, 3>> DirectoryEntry(platform::Registry& registry,
-                                                         const std::string& server) {
-    using serverdir::ServerTable;
-    const ServerTable table = serverdir::RegAccess(registry).GetSqlhostsServers();
-    for (int column = 0; column <= table.UpperBound(); ++column) {
-        if (!server.empty() && table.at(ServerTable::kName, column) == server) {
-            return std::array<std::string, 3>{table.at(ServerTable::kHost, column),
-                                              table.at(ServerTable::kService, column),
-                                              table.at(ServerTable::kProtocol, column)};
-        }
+// What a failed host look-up of the TCP/IP tab means, in the resolver's terms on this system;
+// the log keeps the Windows Sockets number that the window shows.
+std::string HostLookupFailure(std::int32_t error, bool byAddress, bool outOfTime,
+                              std::chrono::milliseconds limit) {
+    switch (error) {
+        case platform::wsa::kHostNotFound:
+            return byAddress ? "no host name is known for this address (HOST_NOT_FOUND)"
+                             : "the host name is not known (HOST_NOT_FOUND)";
+        case platform::wsa::kTryAgain:
+            return outOfTime ? "the name service gave no answer within " +
+                                   std::to_string(limit.count()) + " ms (TRY_AGAIN)"
+                             : "the name service could not answer (TRY_AGAIN)";
+        case platform::wsa::kNoRecovery:
+            return "the name service failed (NO_RECOVERY)";
+        case platform::wsa::kNoData:
+            return "the name is known but has no IPv4 address (NO_DATA)";
+        default:
+            return "the look-up failed (Windows Sockets error " + std::to_string(error) + ")";
     }
-    return std::nullopt;
-}
-
-CheckResult NotInDirectory(const std::string& server) {
-    CheckResult result;
-    result.layer = "directory";
-    result.target = server;
-    result.message = "the server " + server + " is not in the server directory";
-    result.exitCode = exitcode::kOther;
-    return result;
 }
 
 }  // namespace
+
+std::int64_t MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -87,9 +84,10 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-Checker::Checker(Services services, const Request& request)
+Checker::Checker(Services services, const Request& request, Progress& progress)
     : services_(services),
       request_(request),
+      progress_(progress),
       general_(services.files, services.clock, services.processes),
       tcpip_(services.sockets, services.icmp, general_) {
     tcpip_.InitSockets();
@@ -97,6 +95,11 @@ Checker::Checker(Services services, const Request& request)
 
 Checker::~Checker() {
     tcpip_.CleanupSockets();
+}
+
+CheckResult Checker::Publish(CheckResult result) {
+    progress_.finished(result);
+    return result;
 }
 
 std::string Checker::NewLog() {
@@ -120,10 +123,10 @@ std::vector<std::string> Checker::TakeLog(const std::string& path) {
     return lines;
 }
 
-std::vector<CheckResult> Checker::Host(const std::string& target, bool byAddress) {
-    std::vector<CheckResult> results;
-    auto start = Clock::now();
-    std::string log = NewLog();
+void Checker::Host(const std::string& target, bool byAddress) {
+    progress_.started("resolve", target);
+    const auto start = Clock::now();
+    const std::string log = NewLog();
     const tcpip::HostInfo info =
         byAddress ? tcpip_.GetHostByAddrInfo(target, log) : tcpip_.GetHostByNameInfo(target, log);
     CheckResult resolve;
@@ -139,44 +142,57 @@ std::vector<CheckResult> Checker::Host(const std::string& target, bool byAddress
     } else {
         resolve.code = services_.sockets.lastError();
         resolve.exitCode = exitcode::kNameResolution;
-        resolve.message = "the host cannot be resolved (Windows Sockets error " +
-                          std::to_string(resolve.code) + ")";
+        resolve.message =
+            HostLookupFailure(static_cast<std::int32_t>(resolve.code), byAddress,
+                              resolve.elapsedMs >= request_.timeout.count(), request_.timeout);
     }
-    results.push_back(resolve);
-    if (!resolve.ok) {
-        return results;
+    Publish(resolve);
+    for (std::int16_t i = 0; resolve.ok && i < info.AddrCount; ++i) {
+        platform::Endpoint address;
+        address.text = (*info.Addresses)[static_cast<std::size_t>(i)];
+        progress_.started("echo", address.text);
+        Publish(Echo(address));
     }
-    for (std::int16_t i = 0; i < info.AddrCount; ++i) {
-        const std::string& address = (*info.Addresses)[static_cast<std::size_t>(i)];
-        start = Clock::now();
-        log = NewLog();
-        tcpip::EchoReply reply;
-        const std::int32_t status = tcpip_.PingAddress(address, "Hello There", reply, log);
-        CheckResult echo;
-        echo.layer = "echo";
-        echo.target = address;
-        echo.ok = status == 0;
-        echo.code = status;
-        echo.exitCode = echo.ok ? exitcode::kOk : exitcode::kEcho;
-        echo.message = tcpip::IcmpStatusText(status);
-        echo.elapsedMs = MsSince(start);
-        echo.log = Lines(tcpip::EchoReport(address, status, reply, services_.clock.timeOfDay()));
-        for (std::string& line : TakeLog(log)) {
-            // No echo request could be sent at all (no permission to open an ICMP socket): that
-            // says nothing about the host, so it is no echo failure, and the reason is told.
-            const auto unsent = line.find("No echo request sent to ");
-            if (unsent != std::string::npos) {
-                echo.exitCode = exitcode::kOther;
-                echo.message = "not tested: " + line.substr(unsent);
-            }
-            echo.log.push_back(std::move(line));
+}
+
+CheckResult Checker::Echo(const platform::Endpoint& address) {
+    const auto start = Clock::now();
+    const std::string log = NewLog();
+    tcpip::EchoReply reply;
+    std::int32_t status = 0;
+    if (address.ipv6 && address.address.size() == 16) {
+        std::array<std::uint8_t, 16> bytes{};
+        std::copy(address.address.begin(), address.address.end(), bytes.begin());
+        status = tcpip_.PingAddress6(bytes, address.text, "Hello There", reply, log);
+    } else {
+        status = tcpip_.PingAddress(address.text, "Hello There", reply, log);
+    }
+    CheckResult echo;
+    echo.layer = "echo";
+    echo.target = address.text;
+    echo.ok = status == 0;
+    echo.code = status;
+    echo.exitCode = echo.ok ? exitcode::kOk : exitcode::kEcho;
+    echo.message = tcpip::IcmpStatusText(status);
+    echo.elapsedMs = MsSince(start);
+    echo.log = Lines(tcpip::EchoReport(address.text, status, reply, services_.clock.timeOfDay()));
+    for (std::string& line : TakeLog(log)) {
+        // No echo request could be sent at all (no permission to open an ICMP socket): that
+        // says nothing about the host, so the layer is not tested, and the reason is told.
+        const auto unsent = line.find("No echo request sent to ");
+        if (unsent != std::string::npos) {
+            echo.skipped = true;
+            echo.exitCode = exitcode::kNotTested;
+            echo.message = "not tested: " + line.substr(unsent);
         }
-        results.push_back(echo);
+        echo.log.push_back(std::move(line));
     }
-    return results;
+    return echo;
 }
 
 CheckResult Checker::Service(const std::string& target, bool udp) {
+    const std::string shown = target + "/" + (udp ? "udp" : "tcp");
+    progress_.started("service", shown);
     const auto start = Clock::now();
     const std::string log = NewLog();
     const std::string protocol = udp ? "UDP" : "TCP";
@@ -185,41 +201,38 @@ CheckResult Checker::Service(const std::string& target, bool udp) {
                                            : tcpip_.GetServiceByName(target, protocol, log);
     CheckResult result;
     result.layer = "service";
-    result.target = target + "/" + (udp ? "udp" : "tcp");
+    result.target = shown;
     result.ok = !info.ServiceName.empty();
     result.elapsedMs = MsSince(start);
     result.log = TakeLog(log);
     if (result.ok) {
         result.exitCode = exitcode::kOk;
         result.code = std::stoi(info.Port);
-        result.message =
-            "service " + info.ServiceName + " is port " + info.Port + "/" + info.Protocol;
+        std::string aliases;
+        for (std::int16_t i = 0; info.Aliases && i < info.AliasCount; ++i) {
+            aliases += (aliases.empty() ? "" : " ") + (*info.Aliases)[static_cast<std::size_t>(i)];
+        }
+        result.message = "service " + info.ServiceName + " is port " + info.Port + "/" +
+                         info.Protocol +
+                         (aliases.empty() ? ", no aliases" : ", aliases " + aliases);
     } else {
         result.code = services_.sockets.lastError();
         result.exitCode = exitcode::kService;
         result.message = "no such service in the services database";
     }
-    return result;
+    return Publish(result);
 }
 
-CheckResult Checker::Native(const std::string& server, std::optional<std::string> host,
-                            std::optional<std::string> service,
-                            std::optional<std::string> protocol) {
-    const auto start = Clock::now();
-    if (!host || !service || !protocol) {
-        const auto entry = DirectoryEntry(services_.registry, server);
-        if (!entry) {
-            return NotInDirectory(server);
-        }
-        host = host.value_or((*entry)[0]);
-        service = service.value_or((*entry)[1]);
-        protocol = protocol.value_or((*entry)[2]);
-    }
-    serverdir::LocalNativeConnector connector(services_.network, request_.timeout);
-    connector.PingServer(server, *host, *service, *protocol, request_.user.value_or(""), "", "");
+CheckResult Checker::Native(const ServerTarget& target) {
     CheckResult result;
     result.layer = "listener";
-    result.target = server + " (" + *host + ", " + *service + ", " + *protocol + ")";
+    result.target = target.server + " (" + target.host + ", " + target.service + ", " +
+                    (target.protocol.empty() ? "TCP" : target.protocol) + ")";
+    progress_.started(result.layer, result.target);
+    const auto start = Clock::now();
+    serverdir::LocalNativeConnector connector(services_.network, request_.timeout);
+    connector.PingServer(target.server, target.host, target.service, target.protocol,
+                         request_.user.value_or(""), "", "");
     result.code = connector.SqlCode();
     result.state = connector.SqlState();
     result.exitCode = ExitCodeOf(connector.Outcome());
@@ -230,14 +243,18 @@ CheckResult Checker::Native(const std::string& server, std::optional<std::string
     }
     result.elapsedMs = MsSince(start);
     result.log = {"SQLSTATE = " + result.state, "SQLCODE = " + std::to_string(result.code)};
-    return result;
+    return Publish(result);
 }
 
 CheckResult Checker::Connect(const std::string& connectionString, const std::string& password) {
-    const auto start = Clock::now();
     CheckResult result;
     result.layer = "connect";
     result.target = Scrub(connectionString, password);
+    if (auto failed = GuardNameLookup(ConnectionStringHost(connectionString, services_))) {
+        return *failed;
+    }
+    progress_.started(result.layer, result.target);
+    const auto start = Clock::now();
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(request_.timeout);
     complus::LocalConnectionTester tester(services_.network, services_.registry, seconds);
     bool success = false;
@@ -272,64 +289,7 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
     result.log.push_back(tester.ResultText());
     result.ok = success;
     result.elapsedMs = MsSince(start);
-    return result;
-}
-
-std::vector<CheckResult> Checker::Diagnose(const std::string& server, const std::string& password) {
-    std::vector<CheckResult> results;
-    const auto entry = DirectoryEntry(services_.registry, server);
-    if (!entry) {
-        results.push_back(NotInDirectory(server));
-        return results;
-    }
-    const auto& [host, service, protocol] = *entry;
-    // Host look-up, then the echo layer, which passes when any address answers (a server may
-    // leave some of its addresses unanswered).
-    std::vector<CheckResult> hostChecks = Host(host, false);
-    results.push_back(hostChecks.front());
-    if (!hostChecks.front().ok) {
-        return results;
-    }
-    CheckResult echo;
-    echo.layer = "echo";
-    echo.target = host;
-    int answered = 0;
-    int unsent = 0;
-    for (std::size_t i = 1; i < hostChecks.size(); ++i) {
-        const CheckResult& one = hostChecks[i];
-        answered += one.ok ? 1 : 0;
-        unsent += !one.ok && one.exitCode == exitcode::kOther ? 1 : 0;
-        if (!one.ok && echo.code == 0) {
-            echo.code = one.code;
-        }
-        echo.elapsedMs += one.elapsedMs;
-        echo.log.insert(echo.log.end(), one.log.begin(), one.log.end());
-    }
-    const int addresses = static_cast<int>(hostChecks.size()) - 1;
-    echo.ok = answered > 0;
-    echo.exitCode = echo.ok ? exitcode::kOk : exitcode::kEcho;
-    echo.message = std::to_string(answered) + " of " + std::to_string(addresses) +
-                   " address(es) answered the echo request";
-    if (!echo.ok && unsent == addresses) {
-        // Not one echo request could be sent: the layer is not tested, and the walk goes on.
-        echo.skipped = true;
-        echo.message = hostChecks[1].message;
-    }
-    results.push_back(echo);
-    if (!echo.ok && !echo.skipped) {
-        return results;
-    }
-    if (!serverdir::PortNumber(service)) {
-        results.push_back(Service(service, false));
-        if (!results.back().ok) {
-            return results;
-        }
-    }
-    results.push_back(Native(server, host, service, protocol));
-    if (results.back().ok && request_.dsn) {
-        results.push_back(Odbc(*request_.dsn, password));
-    }
-    return results;
+    return Publish(result);
 }
 
 }  // namespace virelo::cli

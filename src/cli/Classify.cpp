@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "cli/CheckResult.h"
 
@@ -15,7 +16,25 @@ bool Mentions(const std::string& text, const std::string& word) {
     return lower.find(word) != std::string::npos;
 }
 
+// What drivers say when the server's host name cannot be resolved, in lower case. A driver not
+// listed here is added with its own words.
+constexpr const char* kNameFailureWords[] = {
+    "could not translate host name",                 // PostgreSQL (libpq, psqlODBC)
+    "unknownhostexception",                          // Java: pgjdbc, H2, any JDBC driver
+    "unknown mysql server host",                     // MySQL, MariaDB
+    "could not resolve the connect identifier",      // Oracle (ORA-12154)
+    "name or service not known",                     // the C library's words (EAI_NONAME)
+    "temporary failure in name resolution",          // the C library's words (EAI_AGAIN)
+    "no such host is known",                         // Windows Sockets (11001)
+    "nodename nor servname provided, or not known",  // BSD and macOS resolvers
+};
+
 }  // namespace
+
+bool MentionsNameFailure(const std::string& message) {
+    return std::any_of(std::begin(kNameFailureWords), std::end(kNameFailureWords),
+                       [&message](const char* words) { return Mentions(message, words); });
+}
 
 int ExitCodeForSqlState(const std::string& state, const std::string& message) {
     const std::string kind = state.substr(0, 2);
@@ -23,6 +42,11 @@ int ExitCodeForSqlState(const std::string& state, const std::string& message) {
     if (kind == "IM" || state == "S1090" || state == "HY090" ||
         (state == "01000" && Mentions(message, "can't open lib"))) {
         return exitcode::kDriver;
+    }
+    // The driver could not resolve the server's host name: the name service's failure, whatever
+    // class of SQLSTATE the driver gives it.
+    if (MentionsNameFailure(message)) {
+        return exitcode::kNameResolution;
     }
     // The server answered and refused the session: the password, the user or the database.
     if (kind == "28" || kind == "3D" || Mentions(message, "fatal:") ||

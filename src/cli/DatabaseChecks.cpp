@@ -6,6 +6,7 @@
 
 #include "cli/Checker.h"
 #include "cli/Classify.h"
+#include "cli/DataSourceHost.h"
 #include "jdbc/JdbcLaunch.h"
 #include "odbc/ODBC.h"
 #include "platform/CommandLine.h"
@@ -14,10 +15,6 @@ namespace virelo::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::int64_t MsSince(Clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
 
 // A log line without its time of day.
 std::string Message(const std::string& line) {
@@ -49,10 +46,14 @@ std::string LinesStartingWith(const std::vector<std::string>& lines,
 }  // namespace
 
 CheckResult Checker::Odbc(const std::string& dataSource, const std::string& password) {
-    const auto start = Clock::now();
+    if (auto failed = GuardNameLookup(DataSourceHost(dataSource, services_))) {
+        return *failed;
+    }
     CheckResult result;
     result.layer = "odbc";
     result.target = dataSource;
+    progress_.started(result.layer, result.target);
+    const auto start = Clock::now();
     const std::string log = NewLog();
     odbc::SystemDriverManager driverManager;
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(request_.timeout);
@@ -67,7 +68,7 @@ CheckResult Checker::Odbc(const std::string& dataSource, const std::string& pass
         result.exitCode = exitcode::kOk;
         result.message = "connected to " + info.DBMSName + " " + info.DBMSVersion + " through " +
                          info.DriverName + " " + info.DriverVersion;
-        return result;
+        return Publish(result);
     }
     // The driver's own words: the diagnostic record's message.
     const std::string words = LinesStartingWith(result.log, {"Error Message = "});
@@ -76,15 +77,19 @@ CheckResult Checker::Odbc(const std::string& dataSource, const std::string& pass
     result.message = "the ODBC sequence failed (return code " + std::to_string(info.Status) +
                      (result.state.empty() ? "" : ", SQLSTATE " + result.state) + ")" +
                      (words.empty() ? "" : ": " + words.substr(16));
-    return result;
+    return Publish(result);
 }
 
 CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url,
                           const std::string& password) {
-    const auto start = Clock::now();
+    if (auto failed = GuardNameLookup(JdbcUrlHost(url))) {
+        return *failed;
+    }
     CheckResult result;
     result.layer = "jdbc";
     result.target = url;
+    progress_.started(result.layer, result.target);
+    const auto start = Clock::now();
     const std::string log = NewLog();
     // Unlike the window, every argument is quoted so that blanks and quotes survive, and the
     // password goes through the environment, which other users cannot read, instead of the
@@ -108,7 +113,7 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
                          "): is it on PATH?";
         TakeLog(log);
         result.elapsedMs = MsSince(start);
-        return result;
+        return Publish(result);
     }
     result.log = TakeLog(log);
     result.ok = HasLine(result.log, "Connected");
@@ -116,7 +121,7 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
     if (result.ok) {
         result.exitCode = exitcode::kOk;
         result.message = "connected";
-        return result;
+        return Publish(result);
     }
     // The driver's own words: the exceptions the test class reported, never its other lines
     // (which name the password, for one, as given or not).
@@ -135,7 +140,7 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
     } else {
         result.exitCode = ExitCodeForSqlState(result.state, words);
     }
-    return result;
+    return Publish(result);
 }
 
 }  // namespace virelo::cli

@@ -1,10 +1,16 @@
 // virelo-check: the checks of the Virelo window from the command line. See --help.
+#include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <map>
+#include <memory>
 
 #include "cli/Arguments.h"
 #include "cli/Checker.h"
+#include "cli/ListCommands.h"
 #include "cli/Password.h"
 #include "cli/Report.h"
+#include "cli/Reporter.h"
 #include "platform/CoreDumps.h"
 #include "platform/posix/PosixTerminal.h"
 #include "platform/posix/SystemPlatform.h"
@@ -12,9 +18,15 @@
 namespace virelo::cli {
 namespace {
 
-int Usage(const std::string& error) {
+int Usage(const std::string& error, bool plugin) {
     // An argument quoted in the error may hold a password (--password=...).
-    std::cerr << "virelo-check: " << Scrub(error, "") << "\nTry 'virelo-check --help' for more.\n";
+    const std::string shown = Scrub(error, "");
+    if (plugin) {
+        const PluginStatus status = PluginUsageError(shown);
+        std::cout << status.line << std::endl;
+        return status.exitCode;
+    }
+    std::cerr << "virelo-check: " << shown << "\nTry 'virelo-check --help' for more.\n";
     return exitcode::kUsage;
 }
 
@@ -27,81 +39,100 @@ bool NeedsPassword(const Request& request) {
     return request.user.has_value() && (request.command != "diagnose" || request.dsn.has_value());
 }
 
-std::vector<CheckResult> RunChecks(Checker& checker, const Request& request,
-                                   const std::string& password) {
-    const std::string& first = request.operands[0];
-    if (request.command == "host") {
-        return checker.Host(first, request.byAddress);
+// A connection string or URL on the command line that holds a password itself: other users can
+// read it in the process list, which the user is told.
+bool ShowsPassword(const Request& request) {
+    if (request.command != "connect" && request.command != "jdbc") {
+        return false;
     }
-    if (request.command == "service") {
-        return {checker.Service(first, request.udp)};
+    std::string text = request.operands.back();
+    for (auto at = text.find("{PASSWORD}"); at != std::string::npos; at = text.find("{PASSWORD}")) {
+        text.replace(at, 10, "########");
     }
-    if (request.command == "native") {
-        return {checker.Native(first, request.host, request.service, request.protocol)};
-    }
-    if (request.command == "connect") {
-        // The password goes in braces, so that ; = and } in it stay part of it.
-        std::string braced = "{";
-        for (const char c : password) {
-            braced += c == '}' ? std::string("}}") : std::string(1, c);
-        }
-        braced += "}";
-        std::string text = first;
-        for (auto at = text.find("{PASSWORD}"); at != std::string::npos;
-             at = text.find("{PASSWORD}", at + braced.size())) {
-            text.replace(at, 10, braced);
-        }
-        return {checker.Connect(text, password)};
-    }
-    if (request.command == "odbc") {
-        return {checker.Odbc(first, password)};
-    }
-    if (request.command == "jdbc") {
-        return {checker.Jdbc(first, request.operands[1], password)};
-    }
-    return checker.Diagnose(first, password);
+    return Scrub(text, "") != text;
 }
 
-// The checks of the request; a check that cannot run at all is reported as a failure of its own.
-std::vector<CheckResult> Run(Checker& checker, const Request& request,
-                             const std::string& password) {
-    try {
-        return RunChecks(checker, request, password);
-    } catch (const Error& error) {
-        CheckResult failed;
-        failed.layer = request.command;
-        failed.target = request.operands[0];
-        failed.message = "the check could not run: " + error.description();
-        return {failed};
+std::string Braced(const std::string& password) {
+    std::string braced = "{";
+    for (const char c : password) {
+        braced += c == '}' ? std::string("}}") : std::string(1, c);
     }
+    return braced + "}";
 }
 
-void ScrubAll(std::vector<CheckResult>& results, const std::string& password) {
-    for (CheckResult& result : results) {
-        result.target = Scrub(result.target, password);
-        result.message = Scrub(result.message, password);
-        for (std::string& line : result.log) {
-            line = Scrub(line, password);
-        }
-    }
+using Runner = std::function<void(Checker&, const Request&, const std::string& password)>;
+
+// What each command runs; its operands and options are in the command table (CommandTable.cpp).
+const std::map<std::string, Runner>& Runners() {
+    static const std::map<std::string, Runner> kRunners = {
+        {"host", [](Checker& c, const Request& r,
+                    const std::string&) { c.Host(r.operands[0], r.byAddress); }},
+        {"service",
+         [](Checker& c, const Request& r, const std::string&) { c.Service(r.operands[0], r.udp); }},
+        {"native",
+         [](Checker& c, const Request& r, const std::string&) {
+             const auto server = r.operands.empty() ? std::nullopt : std::optional(r.operands[0]);
+             if (const auto target = c.TargetOf(server)) {
+                 c.Native(*target);
+             }
+         }},
+        {"connect",
+         [](Checker& c, const Request& r, const std::string& password) {
+             // The password goes in braces, so that ; = and } in it stay part of it.
+             const std::string braced = Braced(password);
+             std::string text = r.operands[0];
+             for (auto at = text.find("{PASSWORD}"); at != std::string::npos;
+                  at = text.find("{PASSWORD}", at + braced.size())) {
+                 text.replace(at, 10, braced);
+             }
+             c.Connect(text, password);
+         }},
+        {"odbc", [](Checker& c, const Request& r,
+                    const std::string& password) { c.Odbc(r.operands[0], password); }},
+        {"jdbc",
+         [](Checker& c, const Request& r, const std::string& password) {
+             c.Jdbc(r.operands[0], r.operands[1], password);
+         }},
+        {"diagnose",
+         [](Checker& c, const Request&, const std::string& password) { c.Diagnose(password); }},
+    };
+    return kRunners;
 }
 
 int Main(const std::vector<std::string>& arguments) {
     platform::posix::PosixTerminal terminal;
     terminal.keepRunningOnBrokenOutput();
+    const bool plugin =
+        std::find(arguments.begin(), arguments.end(), "--plugin") != arguments.end();
     const Parsed parsed = ParseArguments(arguments);
     if (!parsed.error.empty()) {
-        return Usage(parsed.error);
+        return Usage(parsed.error, plugin);
     }
     const Request& request = parsed.request;
     if (request.action != Request::Action::Check) {
-        std::cout << (request.action == Request::Action::Help
-                          ? HelpText()
-                          : std::string("virelo-check ") + VIRELO_VERSION + "\n");
+        const CommandSpec* command = FindCommand(request.command);
+        std::cout << (request.action == Request::Action::Version
+                          ? std::string("virelo-check ") + VIRELO_VERSION + "\n"
+                      : command != nullptr ? CommandHelp(*command)
+                                           : HelpText());
         return std::cout.flush() ? exitcode::kOk : exitcode::kOutput;
     }
 
     platform::SystemServices system;
+    // Name look-ups wait for the name service at most as long as a connection attempt may take.
+    platform::posix::PosixSockets sockets(request.timeout);
+    platform::posix::PosixRegistry registry(
+        {}, request.quiet ? platform::posix::RegistryWarn([](const std::string&) {})
+                          : platform::posix::PosixRegistry::WarnOnStandardError);
+    if (request.command == "list") {
+        return PrintList(std::cout, request, registry, &registry, system.network);
+    }
+    if (ShowsPassword(request) && !request.quiet) {
+        std::cerr << "virelo-check: warning: the password in the " << request.command
+                  << " argument can be read by other users of this machine while the check "
+                     "runs; write {PASSWORD} in its place and give it through --password-file "
+                     "or VIRELO_PASSWORD\n";
+    }
     // Only the checks that log in read a password: a host, service or native check never looks
     // at VIRELO_PASSWORD, so a monitoring job's environment cannot make them fail.
     const bool logsIn = request.command != "host" && request.command != "service" &&
@@ -111,38 +142,36 @@ int Main(const std::vector<std::string>& arguments) {
         logsIn ? ObtainPassword(request, NeedsPassword(request), system.files, terminal)
                : PasswordResult{};
     if (!password.error.empty()) {
-        return Usage(password.error);
+        return Usage(password.error, plugin);
     }
-    Checker checker({system.sockets, system.icmp, system.files, system.clock, system.processes,
-                     system.network, system.registry},
-                    request);
-    std::vector<CheckResult> results = Run(checker, request, password.password);
-    ScrubAll(results, password.password);
-    const int exitCode = ExitCodeOf(results);
-
-    if (!(request.quiet && exitCode == exitcode::kOk)) {
-        if (request.json) {
-            Request shown = request;
-            for (std::string& operand : shown.operands) {
-                operand = Scrub(operand, password.password);
-            }
-            PrintJson(std::cout, shown, results);
-        } else if (request.quiet) {
-            for (const CheckResult& result : results) {
-                if (!result.ok) {
-                    std::cerr << "virelo-check: " << Summary(result) << '\n';
-                    break;
-                }
-            }
-        } else {
-            PrintText(std::cout, results);
+    const auto noColour = system.files.environment("NO_COLOR");
+    const bool colour = terminal.outputIsTerminal() && !(noColour && !noColour->empty());
+    // Shared with the thread that reports an interruption, which may outlast this function.
+    const auto reporter =
+        std::make_shared<Reporter>(std::cout, std::cerr, request, password.password, colour);
+    terminal.onInterrupt([reporter](const platform::Interruption& interruption) {
+        const int exitCode = reporter->interrupt(interruption);
+        if (exitCode >= 0) {
+            std::_Exit(exitCode);
+        }
+    });
+    {
+        Checker checker({sockets, system.icmp, system.files, system.clock, system.processes,
+                         system.network, registry, &registry},
+                        request, *reporter);
+        try {
+            Runners().at(request.command)(checker, request, password.password);
+        } catch (const Error& error) {
+            // A check that cannot run at all is reported as a failure of its own.
+            CheckResult failed;
+            failed.layer = request.command;
+            failed.target =
+                request.operands.empty() ? request.host.value_or("") : request.operands[0];
+            failed.message = "the check could not run: " + error.description();
+            reporter->finished(failed);
         }
     }
-    if (!std::cout.flush()) {
-        std::cerr << "virelo-check: the report could not be written\n";
-        return exitcode::kOutput;
-    }
-    return exitCode;
+    return reporter->finish();
 }
 
 }  // namespace
