@@ -1,137 +1,45 @@
-// virelo-check as a whole program: exit codes, the JSON document (parsed, never compared as
-// text), and no password anywhere in what it prints. It runs against real services on this
-// machine only: the test hosts file through nss_wrapper, the services database, loopback
-// listeners, the ODBC driver manager with SQLite and a PostgreSQL server started by the test.
-#include <gtest/gtest.h>
+// virelo-check as a whole program: exit codes, the JSON document, the plugin line, the lists,
+// the output as it comes, and no password anywhere in what it prints. It runs against real
+// services on this machine only: the test hosts file through nss_wrapper, the services
+// database, loopback listeners, the ODBC driver manager with SQLite and a PostgreSQL server
+// started by the test.
 #include <sys/stat.h>
 
-#include <nlohmann/json.hpp>
-#include <regex>
-#include <sstream>
+#include <chrono>
+#include <thread>
 
-#include "support/ChildProcess.h"
-#include "support/OdbcIni.h"
+#include "cli/CheckFixture.h"
 #include "support/PostgresServer.h"
-#include "support/TcpListener.h"
-#include "support/TempDir.h"
 
 namespace virelo::cli {
 namespace {
 
-using nlohmann::json;
-using Args = std::vector<std::string>;
-using Env = std::map<std::string, std::optional<std::string>>;
-
-// One run: its command line, its exit code, and the value of a JSON field ("/..."), or else a
-// text that the output must hold.
-struct Row {
-    std::string line;
-    int exitCode;
-    std::string field = "";
-    json value = nullptr;
-};
-
-class CheckCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        temp.write("sqlhosts", expand("# name protocol host service\n"
-                                      "srv_spx  kbsocspx localhost 1526\n"
-                                      "srv_nohost kasoctcp no-such-host.test 1526\n"
-                                      "srv_noservice kasoctcp localhost no-such-service\n"
-                                      "srv_up kasoctcp localhost {PORT}\n"
-                                      "srv_closed kasoctcp localhost {CLOSED}\n"));
-        temp.write("odbc.ini", "[Sales]\nDriver=" + std::string(test::kSqliteDriver) +
-                                   "\nDatabase=" + temp.file("sales.db") +
-                                   "\n[NoDriver]\nDriver=/nonexistent/libfoo.so\n");
-    }
-    // `text` with each {NAME} replaced by its value.
-    std::string expand(std::string text) const {
-        for (const auto& [name, value] : values) {
-            for (auto at = text.find(name); at != std::string::npos; at = text.find(name)) {
-                text.replace(at, name.size(), value);
-            }
-        }
-        return text;
-    }
-    // Runs a command line, split at blanks and expanded, through the programs of `wrapper`, with
-    // the `extra` variables, and else the test hosts file, this test's server directory, ODBC
-    // files and TEMP, and no password.
-    test::ChildResult run(const std::string& line, const Env& extra = {}, Args wrapper = {},
-                          bool closeStdout = false) {
-        Env env = extra;
-        env.insert({
-            {"LD_PRELOAD", VIRELO_NSS_WRAPPER_LIBRARY},
-            {"NSS_WRAPPER_HOSTS", VIRELO_TEST_HOSTS_FILE},
-            {"NSS_WRAPPER_HOSTNAME", "test-ws"},
-            {"NSS_WRAPPER_DISABLE_DEEPBIND", "1"},
-            {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0"},
-            {"VIRELO_REGISTRY", ""},
-            {"VIRELO_SQLHOSTS", temp.file("sqlhosts")},
-            {"XDG_CONFIG_HOME", temp.file("config")},
-            {"ODBCSYSINI", temp.path()},
-            {"ODBCINI", temp.file("user-odbc.ini")},
-            {"TEMP", temp.path()},
-            {"VIRELO_PASSWORD", std::nullopt},
-        });
-        wrapper.push_back(VIRELO_CHECK_BINARY);
-        std::istringstream words(line);
-        for (std::string word; words >> word;) {
-            wrapper.push_back(expand(word));
-        }
-        return test::RunChild(wrapper, env, closeStdout);
-    }
-    // The JSON report; output that is none throws, and the test fails.
-    static json document(const test::ChildResult& result) { return json::parse(result.out); }
-    // Runs every row with `password` in VIRELO_PASSWORD: the exit code, the field or text, none
-    // of the `secrets` anywhere in the output, and no word cut by the mask.
-    void expectRows(const std::vector<Row>& rows, const std::optional<std::string>& password,
-                    const Args& secrets, Env extra = {}) {
-        extra["VIRELO_PASSWORD"] = password;
-        for (const Row& row : rows) {
-            const auto result = run(row.line, extra);
-            const std::string shown = result.out + result.err;
-            EXPECT_EQ(result.exitCode, row.exitCode) << row.line << "\n" << shown;
-            if (row.field.starts_with('/')) {
-                EXPECT_EQ(document(result).value(json::json_pointer(row.field), json()), row.value)
-                    << row.line << " " << row.field;
-            } else {
-                EXPECT_NE(result.out.find(row.field), std::string::npos) << row.field << shown;
-            }
-            for (const std::string& secret : secrets) {
-                EXPECT_EQ(shown.find(secret), std::string::npos) << secret << " in " << shown;
-            }
-            EXPECT_FALSE(std::regex_search(shown, std::regex("\\w########|########\\w"))) << shown;
-        }
-    }
-
-    test::TempDir temp;
-    test::TcpListener listener;
-    test::TcpListener silent{"127.0.0.1", true};
-    std::map<std::string, std::string> values = {
-        {"{PORT}", std::to_string(listener.port)},
-        {"{CLOSED}", std::to_string(test::TcpListener::ClosedPort())},
-        {"{SILENT}", std::to_string(silent.port)},
-        {"{EMPTY}", ""},
-        {"{FILE}", temp.file("pw")},
-        {"{SQLITE}", "DRIVER=" + std::string(test::kSqliteDriver) +
-                         ";Database=" + temp.file("t.db") + ";PWD={PASSWORD}"},
-        {"{LONG}", "DSN=" + std::string(10000, 'x') + "\xC3\xA4"},
-    };
-};
+using CheckCommandTest = CheckFixture;
 
 TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQtNorODBC) {
+    // clang-format off
     for (const char* line :
          {"", "frobnicate x", "host", "host a b", "native {EMPTY}", "service http --by-address",
           "service http --json=0", "service http --udp=no", "host x --bogus", "host x --timeout 0",
           "host x --timeout -3", "host x --timeout soon", "host x --timeout",
           "diagnose srv --user u", "diagnose srv --dsn {EMPTY}", "odbc Sales --password secret",
-          "odbc Sales --user u --password-file {FILE}", "PWD=Zq7plainZ x"}) {
+          "odbc Sales --user u --password-file {FILE}", "service 65536", "service 80.5", "native",
+          "diagnose --host h", "native --port 1", "list", "list everything",
+          "list servers --udp", "PWD=Zq7plainZ x"}) {
+        // clang-format on
         const auto result = run(line);
         EXPECT_EQ(result.exitCode, 64) << line;
         EXPECT_EQ(result.out, "") << line;
         EXPECT_TRUE(result.err.starts_with("virelo-check: ") &&
                     result.err.find("Zq7") == std::string::npos)
             << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.find("\nTry")) << "one message: " << result.err;
+    }
+    // A monitoring system reads a usage error as UNKNOWN, on standard output.
+    for (const char* line : {"--plugin frobnicate x", "host x --json --plugin"}) {
+        const auto unknown = run(line);
+        EXPECT_EQ(unknown.exitCode, 3) << line;
+        EXPECT_EQ(unknown.out.rfind("VIRELO UNKNOWN - ", 0), 0u) << unknown.out;
     }
     // A password file that is a FIFO or empty, or an empty password.
     ASSERT_EQ(mkfifo(temp.file("pw").c_str(), 0600), 0);
@@ -144,9 +52,21 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQ
         << "a check that logs in nowhere never reads the password";
 
     EXPECT_NE(run("--help").out.find("Exit codes:"), std::string::npos);
+    EXPECT_EQ(run("diagnose --help").out.rfind("Usage: virelo-check [OPTIONS] diagnose [SERVER]"),
+              0u);
     EXPECT_EQ(run("--version").out, "virelo-check 2.81\n");
     EXPECT_EQ(run("service http -q").out, "");
     EXPECT_EQ(run("service http", {}, {}, true).exitCode, 74) << "standard output closed";
+    // The window answers --help and --version without a display, and opens none.
+    for (const char* option : {"--help", "--version"}) {
+        const auto window =
+            test::RunChild({VIRELO_WINDOW_BINARY, option}, {{"DISPLAY", std::nullopt},
+                                                            {"WAYLAND_DISPLAY", std::nullopt},
+                                                            {"QT_QPA_PLATFORM", std::nullopt}});
+        EXPECT_EQ(window.exitCode, 0) << option << window.err;
+        EXPECT_TRUE(window.out.starts_with("virelo 2.81\n") || window.out.starts_with("Usage:"))
+            << window.out;
+    }
 
     // The driver manager is loaded when first used.
     const auto libraries = test::RunChild({"ldd", VIRELO_CHECK_BINARY});
@@ -161,16 +81,25 @@ TEST_F(CheckCommandTest, EachFailureHasItsLayersCodeAndNoPasswordShows) {
     temp.write("pw", "Zq7plainZ\n");  // a password file comes before VIRELO_PASSWORD
     const std::vector<Row> rows = {
         {"service http --json", 0, "/checks/0/code", 80},
-        {"service 5432 --json", 0, "/checks/0/layer", "service"},
+        {"service 5432 --json", 0, "/checks/0/message",
+         "service postgresql is port 5432/tcp, aliases postgres"},
         {"service no-such-service --udp", 12, "No Services Found!"},
-        {"host no-such-host.test --json", 10, "/checks/1", nullptr},
+        {"host no-such-host.test --json", 10, "/checks/0/message",
+         "the host name is not known (HOST_NOT_FOUND)"},
         {"native srv_up --json", 0, "/checks/0/state", "01V01"},
         {"native srv_up --service {CLOSED}", 13},
-        {"native srv_nohost", 10},
+        {"native srv_up --port {CLOSED}", 13},
+        {"native srv_nohost --json", 10, "/checks/0/message",
+         "the host name is not known (EAI_NONAME: Name or service not known)"},
         {"native srv_noservice", 12},
         {"native srv_spx", 16},
         {"native not-in-directory", 16},
-        {"native x --host localhost --service {PORT} --protocol kasoctcp", 0},
+        {"native srv_novalue --json", 16, "/checks/0/message",
+         "the entry srv_novalue has no HOST value ({TEMP}/servers.reg:3)"},
+        {"native srv_novalue --host localhost --port {PORT}", 0},
+        {"native --host localhost --service {PORT}", 0},
+        {"native x --host localhost --service {PORT} --protocol {EMPTY} --json", 0,
+         "/checks/0/target", "x (localhost, {PORT}, TCP)"},
         {"native x --host localhost --service {SILENT} --protocol kasoctcp --timeout 0.3 --json",
          13, "/checks/0/state", "HYT00"},
         {"connect {SQLITE}", 0, "CONNECTION WAS SUCCESSFUL"},
@@ -195,6 +124,9 @@ TEST_F(CheckCommandTest, EachFailureHasItsLayersCodeAndNoPasswordShows) {
                {{"CLASSPATH", "/usr/share/java/h2.jar:/usr/share/java/postgresql.jar"}});
     expectRows({{"service http", 16, "TEMP directory /nonexistent/dir"}}, std::nullopt, {},
                {{"TEMP", "/nonexistent/dir"}});
+    // A password in the argument itself is used, and said to be visible to other users.
+    EXPECT_NE(run("connect DSN=NoSuch;PWD=Zq7plainZ").err.find("other users"), std::string::npos);
+    EXPECT_EQ(run("connect DSN=NoSuch;PWD={PASSWORD}", {{"VIRELO_PASSWORD", "pw-12"}}).err, "");
 
     // The Java test class gets the password in its environment, never on its command line: a
     // stand-in for java records what it was given.
@@ -248,17 +180,8 @@ TEST_F(CheckCommandTest, LoginsToPostgresqlTellAWrongPasswordFromARefusedSession
 }
 
 TEST_F(CheckCommandTest, HostAndDiagnoseWalkTheLayersAndStopAtTheFirstFailure) {
-    // The layers of a run's report, "!" after each that failed, and its exit code.
-    const auto walk = [](const test::ChildResult& result) {
-        const json doc = document(result);
-        std::string names;
-        for (const auto& check : doc["checks"]) {
-            names += check["layer"].get<std::string>() + (check["ok"] ? " " : "! ");
-        }
-        EXPECT_EQ(doc["exit_code"], result.exitCode);
-        return names + std::to_string(result.exitCode);
-    };
     EXPECT_EQ(walk(run("diagnose nowhere --json")), "directory! 16");
+    EXPECT_EQ(walk(run("diagnose srv_novalue --json")), "directory! 16");
     EXPECT_EQ(walk(run("diagnose srv_nohost --json")), "resolve! 10");
     json doc = document(run("host two.test --json"));
     ASSERT_EQ(doc["checks"].size(), 3u) << doc.dump();
@@ -268,28 +191,33 @@ TEST_F(CheckCommandTest, HostAndDiagnoseWalkTheLayersAndStopAtTheFirstFailure) {
         GTEST_SKIP() << "no echo socket may be opened here: " << doc.dump();
     }
     EXPECT_EQ(run("host --by-address 127.0.0.1").exitCode, 0);
-    EXPECT_EQ(walk(run("diagnose srv_closed --json")), "resolve echo listener! 13");
+    // A port number passes the service layer as it is, so every walk shows the same layers.
+    EXPECT_EQ(walk(run("diagnose srv_closed --json")), "resolve echo service listener! 13");
     EXPECT_EQ(walk(run("diagnose srv_noservice --json")), "resolve echo service! 12");
     EXPECT_EQ(
         walk(run("diagnose srv_up --dsn Sales --user bob --json", {{"VIRELO_PASSWORD", "pw"}})),
-        "resolve echo listener odbc 0");
+        "resolve echo service listener odbc 0");
+    EXPECT_EQ(walk(run("diagnose --host localhost --port {PORT} --dsn NoSuch --json")),
+              "resolve echo service listener odbc! 14");
 
-    // Where no echo is answered, the walk stops at the echo layer.
-    const auto quiet = run("diagnose srv_closed --json", {},
-                           {"unshare", "-rn", "sh", "-c",
-                            "ip link set lo up && sysctl -qw net.ipv4.icmp_echo_ignore_all=1 && "
-                            "exec \"$@\"",
-                            "sh"});
-    if (!json::accept(quiet.out)) {
-        GTEST_SKIP() << "no private network namespace here: " << quiet.err;
-    }
-    EXPECT_EQ(walk(quiet), "resolve echo! 11");
+    // The monitoring plugin's line: status, the check that decided, the time of each layer.
+    auto line = run("diagnose srv_up --plugin");
+    EXPECT_EQ(line.exitCode, 0);
+    EXPECT_TRUE(line.out.starts_with("VIRELO OK - listener srv_up (localhost, ")) << line.out;
+    EXPECT_NE(line.out.find(" | resolve_time="), std::string::npos) << line.out;
+    EXPECT_NE(line.out.find("s listener_time="), std::string::npos) << line.out;
+    line = run("diagnose srv_closed --plugin");
+    EXPECT_EQ(line.exitCode, 2);
+    EXPECT_TRUE(line.out.starts_with("VIRELO CRITICAL - listener srv_closed")) << line.out;
+    EXPECT_EQ(line.out.find('\n'), line.out.size() - 1) << "one line";
 }
 
-// Run as another user, who may not send echo requests: the echo is not tested instead of failed.
-TEST_F(CheckCommandTest, AnEchoThatMayNotBeSentIsNoEchoFailure) {
+// Run as another user, who may not send echo requests: the echo is not tested, the same way in
+// both commands.
+TEST_F(CheckCommandTest, AnEchoThatMayNotBeSentIsSkippedInBothCommands) {
     chmod(temp.path().c_str(), 01777);  // the log directory and the server directory
     chmod(temp.file("sqlhosts").c_str(), 0644);
+    chmod(temp.file("servers.reg").c_str(), 0644);
     const Args nobody = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
     if (test::RunChild(
             {nobody[0], nobody[1], nobody[2], nobody[3], "test", "-r", VIRELO_TEST_HOSTS_FILE})
@@ -300,13 +228,105 @@ TEST_F(CheckCommandTest, AnEchoThatMayNotBeSentIsNoEchoFailure) {
     if (!json::accept(result.out) || document(result)["exit_code"] == 0) {
         GTEST_SKIP() << "another user may send echo requests here: " << result.out << result.err;
     }
-    EXPECT_EQ(result.exitCode, 16);
-    EXPECT_NE(document(result)["checks"][1]["message"].get<std::string>().find("not tested"),
+    for (const auto& [line, exitCode] :
+         std::vector<std::pair<std::string, int>>{{"host localhost", 17}, {"diagnose srv_up", 0}}) {
+        result = run(line + " --json", {}, nobody);
+        EXPECT_EQ(result.exitCode, exitCode) << result.out;
+        const json echo = document(result)["checks"][1];
+        EXPECT_EQ(echo["skipped"], true) << line;
+        EXPECT_EQ(echo["exit_code"], 17) << line;
+        EXPECT_EQ(echo["message"].get<std::string>().rfind("not tested", 0), 0u) << line;
+    }
+    EXPECT_EQ(run("diagnose srv_up --plugin", {}, nobody).exitCode, 1);
+    EXPECT_NE(run("host localhost", {}, nobody).out.find(": SKIPPED (exit 17) - not tested"),
               std::string::npos);
-    result = run("diagnose srv_up --json", {}, nobody);
-    EXPECT_EQ(result.exitCode, 0) << result.out;
-    EXPECT_EQ(document(result)["checks"][1]["skipped"], true);
-    EXPECT_EQ(document(result)["checks"].back()["layer"], "listener");
+}
+
+// The lists show what the checks read, with where it comes from; -q silences the warnings about
+// the directory's files; the bash completion offers the names the lists give.
+TEST_F(CheckCommandTest, ListsShowTheDirectoryAndTheDataSourcesWithTheirFiles) {
+    temp.write("user-odbc.ini", "[Ledger]\nDriver=SQLite3\nDatabase=/nonexistent/x.db\n");
+    temp.write("sqlhosts", temp.read("sqlhosts") + "only_two fields\n");
+    const std::vector<Row> rows = {
+        {"list servers --json",
+         0,
+         "/servers/0",
+         {{"name", "srv_closed"},
+          {"protocol", "kasoctcp"},
+          {"host", "localhost"},
+          {"service", values["{CLOSED}"]},
+          {"options", ""},
+          {"source", temp.file("sqlhosts") + ":6"}}},
+        {"list servers --json", 0, "/servers/3/source", temp.file("servers.reg") + ":3"},
+        {"list servers", 0, "{TEMP}/sqlhosts:6\n"},
+        {"list dsns --json",
+         0,
+         "/dsns/0",
+         {{"name", "Sales"},
+          {"kind", "system"},
+          {"driver", test::kSqliteDriver},
+          {"file", temp.file("odbc.ini")}}},
+        {"list dsns --json", 0, "/dsns/2/file", temp.file("user-odbc.ini")},
+        {"list drivers --json", 0, "/drivers/0/name", "SQLite3"},
+        {"list sources --json",
+         0,
+         "/sources/0",
+         {{"role", "registry export"}, {"path", temp.file("servers.reg")}, {"state", "read"}}},
+        {"list sources --json", 0, "/sources/4/path", temp.file("user-odbc.ini")},
+    };
+    expectRows(rows, std::nullopt, {});
+    EXPECT_NE(run("list servers").err.find("sqlhosts:7: "), std::string::npos);
+    EXPECT_EQ(run("-q list servers").err, "");
+
+    const auto completion = test::RunChild(
+        {"bash", "-c",
+         "source \"$1\"; COMP_WORDS=(virelo-check diagnose srv_); COMP_CWORD=2; _virelo_check; "
+         "printf '%s,' \"${COMPREPLY[@]}\"; COMP_WORDS=(virelo-check odbc ''); _virelo_check; "
+         "printf '%s,' \"${COMPREPLY[@]}\"",
+         "bash", VIRELO_COMPLETION_SCRIPT},
+        environment({{"PATH", std::string(VIRELO_CHECK_DIRECTORY) + ":/usr/bin:/bin"}}));
+    EXPECT_EQ(completion.out,
+              "srv_closed,srv_nohost,srv_noservice,srv_novalue,srv_spx,srv_up,Sales,NoDriver,"
+              "Ledger,")
+        << completion.err;
+}
+
+// Text comes out as each layer ends, so the first lines are there while the listener still
+// waits; an interruption prints what was found so far and ends with the shells' exit codes.
+TEST_F(CheckCommandTest, OutputComesAsEachLayerEndsAndAnInterruptionKeepsWhatWasFound) {
+    test::LiveChild text(command("diagnose --host localhost --port {SILENT} --timeout 60"),
+                         environment({}));
+    ASSERT_TRUE(text.readUntil(expand("== service {SILENT}/tcp: OK"))) << text.seen;
+    EXPECT_NE(text.seen.find("== resolve localhost: OK"), std::string::npos) << text.seen;
+    EXPECT_TRUE(text.running()) << "the listener's layer has not ended yet";
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // into the listener's layer
+    text.signal(SIGINT);
+    EXPECT_EQ(text.finish(), 130);
+    EXPECT_NE(text.seen.find(expand("== listener localhost (localhost, {SILENT}, TCP): "
+                                    "INTERRUPTED (exit 130) - interrupted by SIGINT after ")),
+              std::string::npos)
+        << text.seen;
+
+    for (const char* mode : {"--json", "--plugin"}) {
+        test::LiveChild quiet(
+            command(std::string("diagnose --host localhost --port {SILENT} --timeout 60 ") + mode),
+            environment({}));
+        // Nothing shows before the end in these forms: wait until the child has reached the
+        // silent listener, which then holds a connection that it never accepts.
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        ASSERT_TRUE(quiet.running());
+        quiet.signal(SIGTERM);
+        EXPECT_EQ(quiet.finish(), 143) << quiet.seen;
+        if (std::string(mode) == "--json") {
+            const json doc = json::parse(quiet.seen);
+            EXPECT_EQ(doc["interrupted"], true);
+            EXPECT_EQ(doc["exit_code"], 143);
+            EXPECT_EQ(doc["checks"].back()["interrupted"], true) << doc.dump();
+            EXPECT_EQ(doc["checks"].back()["layer"], "listener") << doc.dump();
+        } else {
+            EXPECT_TRUE(quiet.seen.starts_with("VIRELO UNKNOWN - listener ")) << quiet.seen;
+        }
+    }
 }
 
 // Both programs, started as another user with core files allowed, forbid them at once: the files

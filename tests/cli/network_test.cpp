@@ -1,0 +1,88 @@
+// virelo-check on networks that users meet, inside the private namespace that run_in_netns.sh
+// makes: a loopback that drops IPv4 echo requests, an IPv6 address of its own (v6only.test in
+// the test hosts file), no way off the machine, and a name server the test can hold silent.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "cli/CheckFixture.h"
+
+namespace virelo::cli {
+namespace {
+
+class CliNamespaceTest : public CheckFixture {
+protected:
+    void SetUp() override {
+        if (std::getenv("VIRELO_NETNS") == nullptr) {
+            GTEST_SKIP() << "runs only inside the namespace made by run_in_netns.sh";
+        }
+        CheckFixture::SetUp();
+    }
+};
+
+// An echo without answer is a warning and the walk goes on to the listener and the login; an
+// IPv6-only host passes every layer; a driver that cannot resolve its host is a name failure.
+TEST_F(CliNamespaceTest, VerdictsHoldWhereEchoIsDroppedForIpv6OnlyHostsAndInDrivers) {
+    EXPECT_EQ(walk(run("diagnose srv_up --dsn Sales --json")),
+              "resolve echo? service listener odbc 0");
+    EXPECT_EQ(walk(run("diagnose srv_closed --json")), "resolve echo? service listener! 13");
+    const auto text = run("diagnose srv_up");
+    EXPECT_NE(text.out.find("== echo localhost: WARNING - 0 of 1 address(es) answered"),
+              std::string::npos)
+        << text.out;
+    const auto plugin = run("diagnose srv_up --plugin");
+    EXPECT_EQ(plugin.exitCode, 1);
+    EXPECT_TRUE(plugin.out.starts_with("VIRELO WARNING - echo localhost: 0 of 1")) << plugin.out;
+    EXPECT_EQ(run("host localhost").exitCode, 11) << "host's own verdict is the echo";
+
+    test::TcpListener v6("fd00::5");
+    values["{V6}"] = std::to_string(v6.port);
+    const auto six = run("diagnose --host v6only.test --port {V6} --json");
+    EXPECT_EQ(walk(six), "resolve echo service listener 0");
+    const std::string echoed = document(six)["checks"][1]["log"].dump();
+    EXPECT_NE(echoed.find("Ping IP fd00::5 [ ip found ] 0"), std::string::npos) << echoed;
+    EXPECT_EQ(run("host v6only.test").exitCode, 10) << "the TCP/IP tab's look-up is IPv4";
+
+    expectRows({{"connect {PGODBC};Servername=no-such-host.invalid --json", 10, "/checks/0/state",
+                 "08001"},
+                {"jdbc org.postgresql.Driver jdbc:postgresql://no-such-host.invalid/x", 10},
+                {"jdbc org.h2.Driver jdbc:h2:tcp://no-such-host.invalid/x", 10}},
+               std::nullopt, {},
+               {{"CLASSPATH", "/usr/share/java/h2.jar:/usr/share/java/postgresql.jar"}});
+}
+
+// A name server that never answers (its own time-out is 30 seconds): every look-up gives up
+// after --timeout and is reported as the name service's failure, before any driver starts.
+TEST_F(CliNamespaceTest, ASilentNameServerHoldsNoCheckLongerThanTheTimeout) {
+    const int server = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{AF_INET, htons(53), {htonl(0x7F000035)}, {}};  // 127.0.0.53
+    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    temp.write("odbc.ini", "[Silent]\nDriver=" + std::string(test::kPostgresDriver) +
+                               "\nServername=db.silent.test\n");
+    const std::vector<Row> rows = {
+        {"host db.silent.test --json", 10, "/checks/0/message",
+         "the name service gave no answer within 1000 ms (TRY_AGAIN)"},
+        {"host --by-address 10.1.2.3", 10},
+        {"native x --host db.silent.test --port 5432 --json", 10, "/checks/0/code", -1806},
+        {"diagnose --host db.silent.test --port 5432 --json", 10, "/checks/0/message",
+         "the name service could not answer (no answer within 1000 ms)"},
+        {"odbc Silent --json", 10, "/checks/0/layer", "resolve"},
+        {"connect {PGODBC};Servername=db.silent.test --json", 10, "/checks/0/layer", "resolve"},
+        {"jdbc org.postgresql.Driver jdbc:postgresql://db.silent.test/x --json", 10,
+         "/checks/0/layer", "resolve"},
+    };
+    for (const Row& row : rows) {
+        const auto start = std::chrono::steady_clock::now();
+        // Without nss_wrapper, so that the namespace's name server is asked.
+        expectRows({{row.line + " --timeout 1", row.exitCode, row.field, row.value}}, std::nullopt,
+                   {}, {{"LD_PRELOAD", std::nullopt}});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << row.line;
+    }
+    ::close(server);
+}
+
+}  // namespace
+}  // namespace virelo::cli
