@@ -96,7 +96,8 @@ Commands:
 Output: each check's lines (those the window's pane would show) and a summary
 line, printed as each layer ends; the result word is coloured on a terminal
 unless NO_COLOR is set. Ctrl-C or SIGTERM ends a run within a second and
-prints what was found so far, the interrupted layer marked.
+prints what was found so far, the interrupted layer marked. The package
+installs a bash completion of commands, options, servers and data sources.
 
 Passwords are never taken from the command line, where other users can read
 them: they come from --password-file, else from the environment variable

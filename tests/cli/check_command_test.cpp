@@ -292,7 +292,8 @@ TEST_F(CheckCommandTest, ListsShowTheDirectoryAndTheDataSourcesWithTheirFiles) {
 }
 
 // Text comes out as each layer ends, so the first lines are there while the listener still
-// waits; an interruption prints what was found so far and ends with the shells' exit codes.
+// waits, coloured on a terminal only; an interruption prints what was found so far and ends
+// with the shells' exit codes.
 TEST_F(CheckCommandTest, OutputComesAsEachLayerEndsAndAnInterruptionKeepsWhatWasFound) {
     test::LiveChild text(command("diagnose --host localhost --port {SILENT} --timeout 60"),
                          environment({}));
@@ -306,6 +307,18 @@ TEST_F(CheckCommandTest, OutputComesAsEachLayerEndsAndAnInterruptionKeepsWhatWas
                                     "INTERRUPTED (exit 130) - interrupted by SIGINT after ")),
               std::string::npos)
         << text.seen;
+
+    // On a terminal (script(1) gives one) the result word is coloured, unless NO_COLOR is set.
+    for (const auto& [noColour, coloured] :
+         {std::pair<std::optional<std::string>, bool>{std::nullopt, true}, {"1", false}}) {
+        const auto shown = test::RunChild(
+            {"script", "-qec", std::string(VIRELO_CHECK_BINARY) + " service http", "/dev/null"},
+            environment({{"NO_COLOR", noColour}}));
+        EXPECT_EQ(shown.out.find(": \x1b[32mOK\x1b[0m - service http") != std::string::npos,
+                  coloured)
+            << shown.out;
+    }
+    EXPECT_EQ(run("service http").out.find('\x1b'), std::string::npos) << "not on a terminal";
 
     for (const char* mode : {"--json", "--plugin"}) {
         test::LiveChild quiet(
