@@ -85,6 +85,9 @@ std::string CheckCommand(const Request& request, const std::vector<std::string>&
                    "\"";
         }
     }
+    if (request.plugin && request.command == "list") {
+        return "--plugin does not apply to list";
+    }
     if (request.plugin && (request.json || request.quiet)) {
         return "--plugin prints one status line: it goes with neither --json nor -q";
     }

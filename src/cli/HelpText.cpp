@@ -69,8 +69,10 @@ constexpr const char* kExitCodes = R"(Exit codes:
       password source)
   74  the report could not be written
   130, 143  interrupted (Ctrl-C, SIGTERM): what was found so far is printed
-With --plugin: 0 OK, 1 WARNING (an echo without answer, a layer not tested),
-2 CRITICAL (a failed layer), 3 UNKNOWN (usage error, report not written).
+With --plugin: 0 OK, 1 WARNING (an echo without answer, or a layer not
+tested, before layers that passed), 2 CRITICAL (a failed layer), 3 UNKNOWN
+(usage error, nothing tested, report not written); an interrupted run
+prints UNKNOWN and exits 130 or 143.
 )";
 
 }  // namespace

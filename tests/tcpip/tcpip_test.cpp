@@ -13,7 +13,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -310,6 +312,35 @@ TEST_P(EchoNamespaceTest, NoAnswerTimesOutAndErrorsAndProhibitedRoutesFailAtOnce
         router.join();
         ::close(fd);
     }
+}
+
+// ICMPv6: the namespace's own address fd00::5 answers; with echo requests ignored it times out
+// after half a second; an address without a route fails at once.
+TEST_P(EchoNamespaceTest, Ipv6EchoIsAnsweredOrTimesOutAndAnAddressWithoutARouteFailsAtOnce) {
+    if (std::getenv("VIRELO_NETNS") == nullptr) {
+        GTEST_SKIP() << "runs only inside the namespace made by run_in_netns.sh";
+    }
+    platform::posix::PosixIcmp pinned(GetParam());
+    TCPIP module(sockets, pinned, general);
+    const std::array<std::uint8_t, 16> own{0xfd, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5};
+    const std::array<std::uint8_t, 16> unrouted{0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0,
+                                                0,    0,    0,    0,    0, 0, 0, 1};
+    EchoReply reply;
+    ASSERT_EQ(module.PingAddress6(own, "fd00::5", "Hello There", reply, path), 0) << log();
+    EXPECT_EQ(reply.DataText(), "Hello There");
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(module.PingAddress6(unrouted, "2001:db8::1", "Hello There", reply, path),
+              platform::ip::kDestNetUnreachable);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+    const auto ignore = [](const char* on) {
+        std::ofstream("/proc/sys/net/ipv6/icmp/echo_ignore_all") << on;
+    };
+    ignore("1");
+    start = std::chrono::steady_clock::now();
+    EXPECT_EQ(module.PingAddress6(own, "fd00::5", "Hello There", reply, path),
+              platform::ip::kReqTimedOut);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(450));
+    ignore("0");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSockets, EchoNamespaceTest,
