@@ -323,24 +323,20 @@ TEST_P(EchoNamespaceTest, Ipv6EchoIsAnsweredOrTimesOutAndAnAddressWithoutARouteF
     platform::posix::PosixIcmp pinned(GetParam());
     TCPIP module(sockets, pinned, general);
     const std::array<std::uint8_t, 16> own{0xfd, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5};
-    const std::array<std::uint8_t, 16> unrouted{0x20, 0x01, 0x0d, 0xb8, 0, 0, 0, 0,
-                                                0,    0,    0,    0,    0, 0, 0, 1};
+    const std::array<std::uint8_t, 16> unrouted{0xfd, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6};
     EchoReply reply;
     ASSERT_EQ(module.PingAddress6(own, "fd00::5", "Hello There", reply, path), 0) << log();
     EXPECT_EQ(reply.DataText(), "Hello There");
     auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(module.PingAddress6(unrouted, "2001:db8::1", "Hello There", reply, path),
+    EXPECT_EQ(module.PingAddress6(unrouted, "fd00::6", "Hello There", reply, path),
               platform::ip::kDestNetUnreachable);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
-    const auto ignore = [](const char* on) {
-        std::ofstream("/proc/sys/net/ipv6/icmp/echo_ignore_all") << on;
-    };
-    ignore("1");
+    std::ofstream("/proc/sys/net/ipv6/icmp/echo_ignore_all") << "1";
     start = std::chrono::steady_clock::now();
     EXPECT_EQ(module.PingAddress6(own, "fd00::5", "Hello There", reply, path),
               platform::ip::kReqTimedOut);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(450));
-    ignore("0");
+    std::ofstream("/proc/sys/net/ipv6/icmp/echo_ignore_all") << "0";
 }
 
 INSTANTIATE_TEST_SUITE_P(BothSockets, EchoNamespaceTest,
