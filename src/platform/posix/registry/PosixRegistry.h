@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/OdbcDataSources.h"
 #include "platform/posix/registry/RegistrySources.h"
+#include "platform/posix/registry/RegistryTree.h"
 
 namespace virelo::platform::posix {
 
@@ -36,14 +36,19 @@ public:
     std::int32_t enumKey(HKey key, std::uint32_t index, std::string& name,
                          std::uint32_t nameSize) override;
 
+    // Each warning also goes to `warn` as it arises.
+    std::vector<RegistryWarning> takeWarnings() override;
+
     // Writes "virelo: " and the warning on standard error.
     static void WarnOnStandardError(const std::string& warning);
 
 private:
     void refresh(HKey parent, const std::string& path);
     void fillDataSources(HKey root);
+    void note(RegistryTopic topic, const std::string& warning);
 
     RegistryWarn warn_;
+    std::vector<RegistryWarning> pending_;  // not yet taken
     RegistrySources sources_;
     OdbcDataSources odbc_;
     std::string odbcFailure_;  // the last failure reported, so it is not repeated on every open
