@@ -163,7 +163,10 @@ NativeOutcome LocalNativeConnector::Check(const std::string& server, const std::
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
-            worst = NativeOutcome::ListenerTimedOut;
+            // The addresses not tried tell nothing; a failure already seen stays the one told.
+            if (worst == NativeOutcome::ConnectFailed) {
+                worst = NativeOutcome::ListenerTimedOut;
+            }
             break;
         }
         const platform::ConnectResult result = network_.connectTcp(endpoint, *port, left);
