@@ -127,14 +127,36 @@ complus::ConnectionTester& frmVIRELO::ConnectionTesterInstance() {
 
 void frmVIRELO::FillNativeServerList() {
     nativeTab_->FillNativeServerList();
+    ShowRegistryWarnings(platform::RegistryTopic::ServerDirectory, "txtErrorCon");
 }
 
 void frmVIRELO::FillComPlusTab() {
     comPlusTab_->FillComPlusTab();
+    ShowRegistryWarnings(platform::RegistryTopic::ServerDirectory, "txtDiagCOM");
 }
 
 void frmVIRELO::FillODBCDSNLists() {
     odbcTab_->FillODBCDSNLists();
+    ShowRegistryWarnings(platform::RegistryTopic::DataSources, "txtDiagODBC");
+}
+
+void frmVIRELO::ShowRegistryWarnings(platform::RegistryTopic topic, const std::string& paneName) {
+    // A user who starts the program from a menu never sees standard error: a server or data
+    // source missing from a list is explained where the list is.
+    for (platform::RegistryWarning& warning : platform_.registry.takeWarnings()) {
+        registryWarnings_.push_back(std::move(warning));
+    }
+    MessagePane* shownIn = pane(paneName);
+    std::size_t& shown = registryWarningsShown_[paneName];
+    for (; shown < registryWarnings_.size(); ++shown) {
+        if (registryWarnings_[shown].topic != topic) {
+            continue;
+        }
+        if (!shownIn->text().empty() && !shownIn->text().ends_with("\r\n")) {
+            shownIn->appendLine("");  // a log's text ends without a line end
+        }
+        shownIn->appendLine("Warning: " + registryWarnings_[shown].text);
+    }
 }
 
 void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {
