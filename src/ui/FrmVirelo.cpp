@@ -193,6 +193,9 @@ void frmVIRELO::Form_Load() {
                              platform::BoxIcon::Critical);
     }
 
+    // A TEMP that cannot be used costs the log, not the client fields: the look-ups go on
+    // without it and the pane says once why there is no log.
+    general_.DropUnwritableLines(true);
     std::string holder = HostNameHolder("");
     step("read the host name", [&] {
         holder = HostNameHolder(tcpip_.GetLocalHostName(LogPath));
@@ -205,9 +208,25 @@ void frmVIRELO::Form_Load() {
         AddListEntries(control<QListWidget>("lstAliasListTCP"), *info.Aliases, info.AliasCount);
         AddListEntries(control<QListWidget>("lstIpAddressTCP"), *info.Addresses, info.AddrCount);
     }
+    const std::optional<Error> unwritten = general_.LogFailure();
+    general_.DropUnwritableLines(false);
 
-    step("read the log file",
-         [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
+    // When no log could be chosen, the choice has said why, naming the directory.
+    if (!LogPath.empty()) {
+        try {
+            pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath));
+        } catch (const std::exception& failure) {
+            if (!unwritten) {  // else the file is gone with the lines it could not hold
+                ShowStartupProblem("read the log file", failure);
+            }
+        }
+        if (unwritten) {
+            const std::size_t end = LogPath.find_last_of(platform_.files.pathSeparator());
+            startupProblems_.push_back("Start-up could not write the log file in " +
+                                       LogPath.substr(0, end == std::string::npos ? 0 : end) + ".");
+            startupProblems_.push_back(ErrorLine(*unwritten));
+        }
+    }
     MessagePane* diag = pane("txtDiagTCP");
     if (!startupProblems_.empty() && !diag->text().empty()) {
         diag->appendLine("");  // the log text ends without a line end
