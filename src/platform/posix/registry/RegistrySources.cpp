@@ -123,9 +123,6 @@ std::vector<RegistrySources::Source> RegistrySources::currentRegFiles() const {
 
 RegistrySources::Source RegistrySources::currentSqlhosts() const {
     const char* named = std::getenv("VIRELO_SQLHOSTS");
-    if (named != nullptr && *named == '\0') {
-        return {};  // set and empty: no text directory at all
-    }
     Source source{
         named != nullptr ? named : locations_.systemDirectory + "/sqlhosts", named != nullptr, {}};
     source.signature = source.path.empty() ? FileSignature{ENOENT} : Signature(source.path);
@@ -180,7 +177,7 @@ std::optional<std::string> RegistrySources::read(Source& source) const {
     const auto problem = [&](const std::string& what) { warn(source.path, {{0, what}}); };
     const FileSignature& seen = source.signature;
     if (source.path.empty() || source.path == kNullDevice) {
-        return std::nullopt;
+        return std::nullopt;  // named so on purpose: no file, or an empty one
     }
     if (seen.error != 0) {
         if (source.named || (seen.error != ENOENT && seen.error != ENOTDIR)) {
