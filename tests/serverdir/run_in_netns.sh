@@ -6,11 +6,7 @@
 # come from netns/hosts, the rest goes to that name service; nothing can leave the namespace.
 # Exits 77 (skipped), saying why, where such a namespace cannot be made.
 here=$(dirname "$0")/netns
-if ! unshare -rmn sh -c 'ip tuntap add dev tun0 mode tun' 2>/dev/null; then
-    echo "[  SKIPPED ] this machine does not allow a private network namespace with a TUN device"
-    exit 77
-fi
-exec unshare -rmn sh -c '
+setup='
     set -e
     ip link set lo up
     ip route add unreachable 10.9.9.0/24
@@ -19,4 +15,10 @@ exec unshare -rmn sh -c '
     ip link set tun0 up
     ip route add 10.9.7.0/24 dev tun0
     for file in hosts nsswitch.conf resolv.conf; do mount --bind "$0/$file" "/etc/$file"; done
-    VIRELO_NETNS=1 exec "$@"' "$here" "$@"
+    VIRELO_NETNS=1 exec "$@"'
+if ! unshare -rmn sh -c "$setup" "$here" true 2>/dev/null; then
+    echo "[  SKIPPED ] this machine does not allow a private network and mount namespace with" \
+         "a TUN device and its own hosts file"
+    exit 77
+fi
+exec unshare -rmn sh -c "$setup" "$here" "$@"
