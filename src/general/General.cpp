@@ -5,18 +5,22 @@ namespace {
 
 constexpr std::int16_t kLastAttempt = 32767;  // the attempt counter is a signed 16-bit number
 
-// Raises a file failure with the run-time error number and text the handlers show.
-[[noreturn]] void RaiseFileError(const platform::FileStatus& status, const char* source) {
+// A file failure as the run-time error number and text the handlers show.
+Error FileErrorOf(const platform::FileStatus& status, const char* source) {
     using platform::FileError;
     switch (status.error) {
         case FileError::NotFound:
-            throw Error(errors::kFileNotFound, source, "File not found (" + status.reason + ")");
+            return Error(errors::kFileNotFound, source, "File not found (" + status.reason + ")");
         case FileError::PathNotFound:
-            throw Error(errors::kPathNotFound, source, "Path not found (" + status.reason + ")");
+            return Error(errors::kPathNotFound, source, "Path not found (" + status.reason + ")");
         default:
-            throw Error(errors::kPathFileAccess, source,
-                        "Path/File access error (" + status.reason + ")");
+            return Error(errors::kPathFileAccess, source,
+                         "Path/File access error (" + status.reason + ")");
     }
+}
+
+[[noreturn]] void RaiseFileError(const platform::FileStatus& status, const char* source) {
+    throw FileErrorOf(status, source);
 }
 
 std::string TempDirectory(platform::Files& files) {
@@ -49,8 +53,8 @@ std::string General::GetLogPath() {
         if (status.error == platform::FileError::PathNotFound) {
             // Every further name would fail the same way: the directory itself is missing.
             throw Error(errors::kPathNotFound, "GetLogPath",
-                        "Path not found: the TEMP directory " + dir +
-                            " does not exist, so no log file can be written there");
+                        "Path not found: the TEMP directory " + dir + " cannot hold log files (" +
+                            status.reason + ")");
         }
         if (status.error != platform::FileError::Exists) {
             // The directory refuses new files (permissions, a read-only disk): so would it for
@@ -71,8 +75,29 @@ std::string General::GetLogPath() {
 void General::WriteLog(const std::string& path, const std::string& /*source*/,
                        const std::string& message) {
     const auto status = files_.append(path, clock_.timeOfDay() + " : " + message + "\r\n");
-    if (!status.ok()) {
+    if (status.ok()) {
+        return;
+    }
+    DiscardUnwrittenLog(path);
+    if (!dropUnwritable_) {
         RaiseFileError(status, "WriteLog");
+    }
+    if (!logFailure_) {
+        logFailure_ = FileErrorOf(status, "WriteLog");
+    }
+}
+
+void General::DropUnwritableLines(bool drop) {
+    dropUnwritable_ = drop;
+    if (drop) {
+        logFailure_.reset();
+    }
+}
+
+void General::DiscardUnwrittenLog(const std::string& path) {
+    std::string content;
+    if (files_.read(path, content).ok() && content.empty()) {
+        files_.remove(path);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "general/Error.h"
@@ -26,8 +27,19 @@ public:
 
     // Appends "time : message" CR LF to a log file of this run's own, creating it (user-only,
     // exclusively) when it does not exist. The source names the step that reports and is not
-    // written. Raises an Error when the file cannot be written or is not this run's own.
+    // written. Raises an Error when the file cannot be written or is not this run's own; a log
+    // that was reserved and holds nothing yet is then removed, as no name is taken before a line.
     void WriteLog(const std::string& path, const std::string& source, const std::string& message);
+
+    // While set, a line that cannot be written is dropped instead of raising, and the first such
+    // failure is kept in LogFailure() until the next DropUnwritableLines(true). Start-up has no
+    // error branch: with it a TEMP that cannot be used costs the log, not the look-ups.
+    void DropUnwritableLines(bool drop);
+    const std::optional<Error>& LogFailure() const { return logFailure_; }
+
+    // Removes a log file of this run's own that is still empty: a run that chose a log and then
+    // wrote nothing (a program that could not start, say) leaves nothing behind.
+    void DiscardUnwrittenLog(const std::string& path);
 
     // The whole log file with CR LF in front of every line and none at the end; "" for an empty
     // file. Raises an Error (53 for a missing file) when it cannot be read or is not a file this
@@ -55,6 +67,8 @@ private:
     platform::Clock& clock_;
     platform::Processes& processes_;
     std::int32_t lastDllError_ = 0;
+    bool dropUnwritable_ = false;
+    std::optional<Error> logFailure_;
 };
 
 }  // namespace virelo::general

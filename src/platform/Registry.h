@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace virelo::platform {
 
@@ -29,6 +30,18 @@ inline constexpr std::uint32_t kDword = 4;
 inline constexpr std::uint32_t kMultiSz = 7;
 inline constexpr std::uint32_t kQword = 11;
 }  // namespace reg
+
+// What a warning about a registry view's sources concerns, so that it can be shown where a user
+// misses what it explains.
+enum class RegistryTopic {
+    ServerDirectory,  // the SQLHOSTS server entries
+    DataSources,      // the ODBC data-source lists
+};
+
+struct RegistryWarning {
+    RegistryTopic topic = RegistryTopic::ServerDirectory;
+    std::string text;  // names the file (and line) concerned
+};
 
 // The registry, read only, with the semantics of the Windows registry calls: key paths and value
 // names are matched without regard to letter case; subkeys enumerate in case-insensitive
@@ -60,6 +73,10 @@ public:
     // characters, else kMoreData. kNoMoreItems past the last subkey.
     virtual std::int32_t enumKey(HKey key, std::uint32_t index, std::string& name,
                                  std::uint32_t nameSize) = 0;
+
+    // The warnings raised since the last call, oldest first: a view built from files names a
+    // file it cannot read or a line it skips. The registry itself raises none.
+    virtual std::vector<RegistryWarning> takeWarnings() { return {}; }
 };
 
 }  // namespace virelo::platform

@@ -164,11 +164,12 @@ NativeOutcome LocalNativeConnector::Check(const std::string& server, const std::
     for (const platform::Endpoint& endpoint : resolved.endpoints) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
-            worst = NativeOutcome::ListenerTimedOut;
-            break;
-        }
-        const platform::ConnectResult result = network_.connectTcp(endpoint, *port, left);
+        // An address the limit leaves no time for did not answer in time, and ranks as such: a
+        // failure seen before it stays the one told.
+        const platform::ConnectResult result =
+            left.count() > 0
+                ? network_.connectTcp(endpoint, *port, left)
+                : platform::ConnectResult{ConnectStatus::TimedOut, "not tried in time"};
         const std::string where = endpoint.text + " port " + std::to_string(*port);
         switch (result.status) {
             case ConnectStatus::Connected:

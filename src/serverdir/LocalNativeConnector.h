@@ -62,6 +62,8 @@ public:
     // address whose listener answered. Never holds the user, password or database.
     const std::string& Detail() const { return detail_; }
     NativeOutcome Outcome() const { return outcome_; }
+    // The time all addresses of a host share.
+    std::chrono::milliseconds TimeLimit() const { return timeLimit_; }
 
 private:
     NativeOutcome Check(const std::string& server, const std::string& host,

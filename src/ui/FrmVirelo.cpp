@@ -127,14 +127,36 @@ complus::ConnectionTester& frmVIRELO::ConnectionTesterInstance() {
 
 void frmVIRELO::FillNativeServerList() {
     nativeTab_->FillNativeServerList();
+    ShowRegistryWarnings(platform::RegistryTopic::ServerDirectory, "txtErrorCon");
 }
 
 void frmVIRELO::FillComPlusTab() {
     comPlusTab_->FillComPlusTab();
+    ShowRegistryWarnings(platform::RegistryTopic::ServerDirectory, "txtDiagCOM");
 }
 
 void frmVIRELO::FillODBCDSNLists() {
     odbcTab_->FillODBCDSNLists();
+    ShowRegistryWarnings(platform::RegistryTopic::DataSources, "txtDiagODBC");
+}
+
+void frmVIRELO::ShowRegistryWarnings(platform::RegistryTopic topic, const std::string& paneName) {
+    // A user who starts the program from a menu never sees standard error: a server or data
+    // source missing from a list is explained where the list is.
+    for (platform::RegistryWarning& warning : platform_.registry.takeWarnings()) {
+        registryWarnings_.push_back(std::move(warning));
+    }
+    MessagePane* shownIn = pane(paneName);
+    std::size_t& shown = registryWarningsShown_[paneName];
+    for (; shown < registryWarnings_.size(); ++shown) {
+        if (registryWarnings_[shown].topic != topic) {
+            continue;
+        }
+        if (!shownIn->text().empty() && !shownIn->text().ends_with("\r\n")) {
+            shownIn->appendLine("");  // a log's text ends without a line end
+        }
+        shownIn->appendLine("Warning: " + registryWarnings_[shown].text);
+    }
 }
 
 void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {
@@ -171,6 +193,9 @@ void frmVIRELO::Form_Load() {
                              platform::BoxIcon::Critical);
     }
 
+    // A TEMP that cannot be used costs the log, not the client fields: the look-ups go on
+    // without it and the pane says once why there is no log.
+    general_.DropUnwritableLines(true);
     std::string holder = HostNameHolder("");
     step("read the host name", [&] {
         holder = HostNameHolder(tcpip_.GetLocalHostName(LogPath));
@@ -183,9 +208,25 @@ void frmVIRELO::Form_Load() {
         AddListEntries(control<QListWidget>("lstAliasListTCP"), *info.Aliases, info.AliasCount);
         AddListEntries(control<QListWidget>("lstIpAddressTCP"), *info.Addresses, info.AddrCount);
     }
+    const std::optional<Error> unwritten = general_.LogFailure();
+    general_.DropUnwritableLines(false);
 
-    step("read the log file",
-         [this] { pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath)); });
+    // When no log could be chosen, the choice has said why, naming the directory.
+    if (!LogPath.empty()) {
+        try {
+            pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath));
+        } catch (const std::exception& failure) {
+            if (!unwritten) {  // else the file is gone with the lines it could not hold
+                ShowStartupProblem("read the log file", failure);
+            }
+        }
+        if (unwritten) {
+            const std::size_t end = LogPath.find_last_of(platform_.files.pathSeparator());
+            startupProblems_.push_back("Start-up could not write the log file in " +
+                                       LogPath.substr(0, end == std::string::npos ? 0 : end) + ".");
+            startupProblems_.push_back(ErrorLine(*unwritten));
+        }
+    }
     MessagePane* diag = pane("txtDiagTCP");
     if (!startupProblems_.empty() && !diag->text().empty()) {
         diag->appendLine("");  // the log text ends without a line end

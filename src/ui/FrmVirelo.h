@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -112,6 +113,9 @@ private:
     void FillNativeServerList();
     void FillComPlusTab();
     void FillODBCDSNLists();
+    // Appends to a tab's pane, as lines of their own, the registry view's warnings on the topic
+    // of the list just filled that this pane has not shown yet.
+    void ShowRegistryWarnings(platform::RegistryTopic topic, const std::string& paneName);
 
     platform::Platform& platform_;
     general::General general_;
@@ -130,6 +134,8 @@ private:
     ComPlusTab* comPlusTab_ = nullptr;
     FocusOrder focusOrder_;
     std::vector<std::string> startupProblems_;
+    std::vector<platform::RegistryWarning> registryWarnings_;   // every one taken so far
+    std::map<std::string, std::size_t> registryWarningsShown_;  // per pane, how many were seen
     int shownTab_ = 0;
     bool unloaded_ = false;
 };

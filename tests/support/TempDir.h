@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +60,19 @@ private:
     }
     const char* name_;
     std::optional<std::string> old_;
+};
+
+// A disk that takes no more bytes, as a full one does: while it lives the file size limit is 0,
+// so that every write to a file fails (with EFBIG) and nothing else changes.
+struct FullDisk {
+    FullDisk() {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit none{0, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
 };
 
 }  // namespace virelo::test

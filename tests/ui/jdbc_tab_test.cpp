@@ -82,6 +82,7 @@ TEST_F(JdbcTabTest, StartUpFillsTheListsAndAPingWithoutJavaShowsTheLaunchBox) {
     EXPECT_EQ(boxes.boxes[0].text, jdbc::JavaLaunchFailureText(2));
     EXPECT_EQ(boxes.boxes[0].title, "VIRELO");
     EXPECT_EQ(pane(), pathLines());
+    EXPECT_FALSE(std::filesystem::exists(temp.file("virelo1.log"))) << "the ping's log stays";
 }
 
 TEST_F(JdbcTabTest, ParameterListAndUrlBuilding) {

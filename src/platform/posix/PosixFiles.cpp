@@ -28,17 +28,47 @@ FileStatus Refusal(FileError error, const std::string& path, const std::string& 
     return {error, path + ": " + why};
 }
 
+std::string KindOf(mode_t mode) {
+    switch (mode & S_IFMT) {
+        case S_IFREG:
+            return "a regular file";
+        case S_IFIFO:
+            return "a FIFO";
+        case S_IFSOCK:
+            return "a socket";
+        case S_IFCHR:
+            return "a character device";
+        case S_IFBLK:
+            return "a block device";
+        case S_IFLNK:
+            return "a symbolic link";
+        default:
+            return "something else";
+    }
+}
+
+// Why a file cannot be made in `dir`: nothing is there, or something that is no directory.
+std::string WhyNoDirectory(const std::string& dir) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) != 0) {
+        return errno == ENOTDIR ? dir + ": a part of the path is not a directory"
+                                : dir + " does not exist";
+    }
+    return dir + " is not a directory but " + KindOf(st.st_mode);
+}
+
 // The one place where errno becomes a portable file error. A missing file in a missing directory
 // is "path not found", as on Windows, so callers can tell the two apart.
 FileStatus Failure(int err, const std::string& path) {
     FileStatus status{FileError::Other, path + ": " + std::strerror(err)};
     switch (err) {
         case ENOENT:
-            status.error =
-                DirectoryExists(Parent(path)) ? FileError::NotFound : FileError::PathNotFound;
-            break;
         case ENOTDIR:
-            status.error = FileError::PathNotFound;
+            if (err == ENOENT && DirectoryExists(Parent(path))) {
+                status.error = FileError::NotFound;
+            } else {
+                status = {FileError::PathNotFound, WhyNoDirectory(Parent(path))};
+            }
             break;
         case EEXIST:
             status.error = FileError::Exists;
@@ -121,6 +151,17 @@ FileStatus PosixFiles::defaultTempDirectory(std::string& dir) {
     struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0) {
         return Failure(errno, dir);
+    }
+    if (S_ISLNK(st.st_mode)) {
+        // A link's own owner and mode say nothing about where it leads: it is never followed.
+        std::vector<char> target(4096);
+        const ssize_t n = ::readlink(dir.c_str(), target.data(), target.size() - 1);
+        return Refusal(FileError::AccessDenied, dir,
+                       "is a symbolic link" +
+                           (n > 0 ? " to " + std::string(target.data(), static_cast<std::size_t>(n))
+                                  : std::string()) +
+                           ", not a directory of this user's own, and is never followed; set "
+                           "TEMP to a directory of your own");
     }
     if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & 077) != 0) {
         return Refusal(FileError::AccessDenied, dir,

@@ -201,6 +201,7 @@ void JdbcTab::JDBCPing(const std::string& url) {
         jdbc::PrepareJdbcLaunch(inputs, logPath, general.LogFileIdentity(logPath),
                                 jdbc::ChildClassPath(window_.platform().files));
     if (general.RunAndWait(launch.commandLine, launch.environment) != 1) {
+        general.DiscardUnwrittenLog(logPath);  // no test class ran to write it
         window_.platform().boxes.show(jdbc::JavaLaunchFailureText(general.LastDllError()),
                                       kProgramName, platform::BoxIcon::None);
         return;

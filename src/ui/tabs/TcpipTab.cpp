@@ -107,7 +107,10 @@ void TcpipTab::ServerCheckFailed(const std::exception& failure, const std::strin
         try {
             text = general.ReadTextFile(window_.LogPath);
         } catch (const Error& unreadable) {
-            text = "\r\nThe log file could not be read: " + unreadable.description();
+            // A log that a full disk kept empty was removed: there is nothing to read.
+            if (unreadable.number() != errors::kFileNotFound) {
+                text = "\r\nThe log file could not be read: " + unreadable.description();
+            }
         }
     }
     text += " Fatal Error Fail to Obtain Server Information\r\n";

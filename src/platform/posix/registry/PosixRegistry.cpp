@@ -1,6 +1,7 @@
 #include "platform/posix/registry/PosixRegistry.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace virelo::platform::posix {
 namespace {
@@ -25,8 +26,25 @@ bool LeadsToDataSources(const std::string& path) {
 
 }  // namespace
 
+// Warnings kept for takeWarnings() at most; a program that never takes them (the command line,
+// which has them on standard error) keeps the first ones.
+constexpr std::size_t kMaxPending = 200;
+
 PosixRegistry::PosixRegistry(RegistryLocations locations, RegistryWarn warn)
-    : warn_(std::move(warn)), sources_(std::move(locations), warn_) {}
+    : warn_(std::move(warn)), sources_(std::move(locations), [this](const std::string& warning) {
+          note(RegistryTopic::ServerDirectory, warning);
+      }) {}
+
+void PosixRegistry::note(RegistryTopic topic, const std::string& warning) {
+    warn_(warning);
+    if (pending_.size() < kMaxPending) {
+        pending_.push_back({topic, warning});
+    }
+}
+
+std::vector<RegistryWarning> PosixRegistry::takeWarnings() {
+    return std::exchange(pending_, {});
+}
 
 void PosixRegistry::WarnOnStandardError(const std::string& warning) {
     std::fprintf(stderr, "virelo: %s\n", warning.c_str());
@@ -52,7 +70,7 @@ void PosixRegistry::fillDataSources(HKey root) {
     const auto sources = odbc_.list(root == reg::kLocalMachine, failure);
     if (!sources) {
         if (failure != odbcFailure_) {
-            warn_("ODBC data sources: " + failure);
+            note(RegistryTopic::DataSources, "ODBC data sources: " + failure);
         }
         odbcFailure_ = failure;
         return;

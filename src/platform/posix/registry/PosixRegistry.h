@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/OdbcDataSources.h"
 #include "platform/posix/registry/RegistrySources.h"
+#include "platform/posix/registry/RegistryTree.h"
 
 namespace virelo::platform::posix {
 
@@ -39,6 +39,8 @@ public:
     // The export files and the text server directory, then unixODBC's ini files.
     std::vector<RegistrySource> sources() override;
     std::string origin(HKey root, const std::string& path) override;
+    // Each warning also goes to `warn` as it arises.
+    std::vector<RegistryWarning> takeWarnings() override;
 
     // Writes "virelo: " and the warning on standard error.
     static void WarnOnStandardError(const std::string& warning);
@@ -46,8 +48,10 @@ public:
 private:
     void refresh(HKey parent, const std::string& path);
     void fillDataSources(HKey root);
+    void note(RegistryTopic topic, const std::string& warning);
 
     RegistryWarn warn_;
+    std::vector<RegistryWarning> pending_;  // not yet taken
     RegistrySources sources_;
     OdbcDataSources odbc_;
     std::string odbcFailure_;  // the last failure reported, so it is not repeated on every open

@@ -1,5 +1,6 @@
 #include "platform/posix/registry/RegFile.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "platform/posix/registry/RegText.h"
@@ -72,8 +73,8 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 class Parser {
 public:
-    Parser(std::vector<std::string_view> lines, RegFile& out)
-        : lines_(std::move(lines)), out_(out) {}
+    Parser(std::vector<std::string_view> lines, bool windows1252, RegFile& out)
+        : lines_(std::move(lines)), out_(out), windows1252_(windows1252) {}
 
     // False when the file is empty or is no export file at all.
     bool run() {
@@ -170,6 +171,15 @@ private:
             warn(line, "a root key cannot be deleted; the line is skipped");
             return;
         }
+        for (std::size_t start = 0; start < path.size();) {
+            const std::size_t end = std::min(path.find('\\', start), path.size());
+            if (Utf16Length(path.substr(start, end - start)) > kMaxKeyName) {
+                warn(line, "a key name longer than " + std::to_string(kMaxKeyName) +
+                               " characters; the key and its values are skipped");
+                return;
+            }
+            start = end + 1;
+        }
         out_.keys.push_back({root_, std::string(path), remove, line, {}});
         state_ = remove ? State::Skipped : State::Open;
     }
@@ -191,6 +201,11 @@ private:
             }
         } else {
             warn(line, "not a key, a value or a comment; skipped");
+            return i;
+        }
+        if (Utf16Length(edit.name) > kMaxValueName) {
+            warn(line, "a value name longer than " + std::to_string(kMaxValueName) +
+                           " characters; skipped");
             return i;
         }
         std::string_view rest = TrimLeft(text.substr(at));
@@ -286,6 +301,10 @@ private:
                      "a UTF-16 value with an odd number of bytes; its last byte is dropped");
             }
             bytes = Utf16LeToUtf8(bytes);
+        } else if (text && (windows1252_ || !IsValidUtf8(bytes))) {
+            // A REGEDIT4 file writes text data in the workstation's code page, as its quoted
+            // texts; bytes that are no UTF-8 cannot be anything else.
+            bytes = Cp1252ToUtf8(bytes);
         }
         edit.data = std::move(bytes);
         return {};
@@ -293,6 +312,7 @@ private:
 
     std::vector<std::string_view> lines_;
     RegFile& out_;
+    bool windows1252_;  // the file was read as Windows-1252
     bool unicode_ = false;
     State state_ = State::NoKey;
     HKey root_ = 0;
@@ -305,15 +325,10 @@ RegFile ParseRegFile(std::string_view bytes) {
     DecodedRegText decoded = DecodeRegText(bytes);
     // How the text was read matters only for a file that is an export; for any other file the
     // one warning that says so is enough.
-    if (Parser(SplitLines(decoded.text), file).run()) {
+    if (Parser(SplitLines(decoded.text), decoded.windows1252, file).run()) {
         for (auto note = decoded.notes.rbegin(); note != decoded.notes.rend(); ++note) {
             file.warnings.insert(file.warnings.begin(), {0, std::move(*note)});
         }
-    }
-    if (file.warnings.size() > kMaxRegWarnings) {
-        const std::size_t more = file.warnings.size() - kMaxRegWarnings;
-        file.warnings.resize(kMaxRegWarnings);
-        file.warnings.push_back({0, std::to_string(more) + " more warnings not shown"});
     }
     return file;
 }

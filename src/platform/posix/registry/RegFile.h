@@ -41,16 +41,18 @@ struct RegFile {
     std::vector<RegWarning> warnings;
 };
 
-// The most warnings kept for one file; a last warning counts the lines left unreported, so that a
-// file of garbage gives a screenful, not a flood.
-inline constexpr std::size_t kMaxRegWarnings = 20;
+// The registry's limits on names, in characters (UTF-16 code units): a longer name cannot exist
+// in a Windows registry, and would hide its neighbours from a reader whose buffer it overflows.
+inline constexpr std::size_t kMaxKeyName = 255;
+inline constexpr std::size_t kMaxValueName = 16383;
 
 // Parses a registry export file as the Windows registry editor writes it ("Windows Registry
 // Editor Version 5.00" or "REGEDIT4", see DecodeRegText for the encodings). A line that cannot be
 // used is skipped with a warning and the rest of the file still counts; a file without the header
 // line gives one warning and no edits. Only the HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER roots
-// are kept. In a version 5.00 file the hex(1), hex(2) and hex(7) data are UTF-16 text and are
-// converted to UTF-8, as the registry's ANSI calls convert them.
+// are kept. The hex(1), hex(2) and hex(7) data are text: UTF-16 in a version 5.00 file, in the
+// file's code page in a REGEDIT4 file; both are converted to UTF-8 as the quoted texts are. Key
+// and value names longer than the registry allows are skipped with a warning.
 RegFile ParseRegFile(std::string_view bytes);
 
 // Makes the file's changes to the tree, in order.

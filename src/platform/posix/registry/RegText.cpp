@@ -54,6 +54,12 @@ constexpr std::array<char16_t, 32> kCp1252High = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
+bool StartsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
@@ -68,11 +74,15 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
     return out;
 }
 
-bool StartsWith(std::string_view bytes, std::string_view prefix) {
-    return bytes.substr(0, prefix.size()) == prefix;
+std::size_t Utf16Length(std::string_view utf8) {
+    std::size_t units = 0;
+    for (const char ch : utf8) {
+        const auto byte = static_cast<std::uint8_t>(ch);
+        // A lead byte starts a character; one of four bytes lies beyond U+FFFF and takes two.
+        units += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+    }
+    return units;
 }
-
-}  // namespace
 
 std::string Utf16LeToUtf8(std::string_view bytes) {
     return Utf16ToUtf8(bytes, false);
@@ -139,6 +149,7 @@ DecodedRegText DecodeRegText(std::string_view bytes) {
     } else {
         decoded.notes.push_back("not valid UTF-8; read as Windows-1252");
         decoded.text = Cp1252ToUtf8(bytes);
+        decoded.windows1252 = true;
     }
     return decoded;
 }

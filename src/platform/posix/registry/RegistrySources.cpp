@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/posix/FileDescriptor.h"
 #include "platform/posix/registry/RegistryFold.h"
 #include "platform/posix/registry/RegistryTree.h"
-#include "platform/posix/FileDescriptor.h"
 
 namespace virelo::platform::posix {
 namespace {
@@ -21,6 +21,16 @@ namespace {
 constexpr std::size_t kMaxFileSize = 256UL * 1024 * 1024;
 
 constexpr const char* kSqlhostsKey = "SOFTWARE\\Nembrion\\SQLHOSTS";
+// Where a 64-bit Windows keeps the keys of 32-bit programs, and so where an export from such a
+// workstation may hold the server directory.
+constexpr const char* kSqlhostsKey32 = "SOFTWARE\\WOW6432Node\\Nembrion\\SQLHOSTS";
+
+// The most warnings given for one reading of a file; a last one counts the rest, so that a file
+// of garbage gives a screenful, not a flood.
+constexpr std::size_t kMaxWarnings = 20;
+
+// Named as a source, it stands for an empty file, and is one on purpose: no warning.
+constexpr const char* kNullDevice = "/dev/null";
 
 FileSignature FromStat(const struct stat& st) {
     FileSignature signature;
@@ -166,6 +176,9 @@ bool RegistrySources::refresh() {
 std::optional<std::string> RegistrySources::read(Source& source) const {
     const auto problem = [&](const std::string& what) { warn(source.path, {{0, what}}); };
     const FileSignature& seen = source.signature;
+    if (source.path.empty() || source.path == kNullDevice) {
+        return std::nullopt;  // named so on purpose: no file, or an empty one
+    }
     if (seen.error != 0) {
         if (source.named || (seen.error != ENOENT && seen.error != ENOTDIR)) {
             problem(std::string("cannot be read: ") + std::strerror(seen.error));
@@ -218,10 +231,14 @@ std::optional<std::string> RegistrySources::read(Source& source) const {
 }
 
 void RegistrySources::warn(const std::string& path, const std::vector<RegWarning>& warnings) const {
-    for (const RegWarning& warning : warnings) {
+    for (std::size_t i = 0; i < warnings.size() && i < kMaxWarnings; ++i) {
+        const RegWarning& warning = warnings[i];
         warn_(warning.line == 0
                   ? path + ": " + warning.message
                   : path + ":" + std::to_string(warning.line) + ": " + warning.message);
+    }
+    if (warnings.size() > kMaxWarnings) {
+        warn_(path + ": and " + std::to_string(warnings.size() - kMaxWarnings) + " more warnings");
     }
 }
 
@@ -230,12 +247,18 @@ void RegistrySources::fill(RegistryTree& tree) const {
     for (const RegSource& file : regFiles_) {
         ApplyRegFile(file.parsed, tree);
     }
+    // A 32-bit program on 64-bit Windows reads its keys under WOW6432Node: an export that holds
+    // the server directory only there is read as that program would see it.
+    if (!tree.hasKey(reg::kLocalMachine, kSqlhostsKey)) {
+        tree.copyKey(reg::kLocalMachine, kSqlhostsKey32, kSqlhostsKey);
+    }
+    std::vector<RegWarning> duplicates;
     for (const SqlhostsEntry& server : sqlhosts_.parsed.entries) {
         const std::string key = std::string(kSqlhostsKey) + "\\" + server.name;
         if (tree.hasKey(reg::kLocalMachine, key)) {
-            warn(sqlhosts_.path, {{server.line, "the server \"" + server.name +
-                                                    "\" is also in a registry file, whose entry "
-                                                    "is used"}});
+            duplicates.push_back({server.line, "the server \"" + server.name +
+                                                   "\" is also in a registry file, whose entry "
+                                                   "is used"});
             continue;
         }
         tree.setString(reg::kLocalMachine, key, "HOST", server.host);
@@ -243,6 +266,7 @@ void RegistrySources::fill(RegistryTree& tree) const {
         tree.setString(reg::kLocalMachine, key, "PROTOCOL", server.protocol);
         tree.setString(reg::kLocalMachine, key, "OPTIONS", server.options);
     }
+    warn(sqlhosts_.path, duplicates);
 }
 
 namespace {

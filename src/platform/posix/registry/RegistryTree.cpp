@@ -156,6 +156,33 @@ bool RegistryTree::hasKey(HKey rootKey, const std::string& path) {
     return at != nullptr && find(at, path) != nullptr;
 }
 
+void RegistryTree::copyKey(HKey rootKey, const std::string& from, const std::string& to) {
+    Node* at = root(rootKey);
+    const Node* source = at == nullptr ? nullptr : find(at, from);
+    if (source != nullptr) {
+        copyInto(*source, *make(rootKey, to));
+    }
+}
+
+void RegistryTree::copyInto(const Node& from, Node& to) {
+    for (const Value& value : from.values) {
+        if (Value* same = findValue(&to, value.name)) {
+            *same = value;
+        } else {
+            to.values.push_back(value);
+        }
+    }
+    for (const auto& [folded, child] : from.children) {
+        std::unique_ptr<Node>& copy = to.children[folded];
+        if (!copy) {
+            copy = std::make_unique<Node>();
+            copy->name = child->name;
+            to.orderStale = true;
+        }
+        copyInto(*child, *copy);
+    }
+}
+
 void RegistryTree::deleteValue(HKey rootKey, const std::string& path, const std::string& name) {
     Node* at = root(rootKey);
     at = at == nullptr ? nullptr : find(at, path);

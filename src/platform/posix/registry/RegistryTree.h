@@ -26,6 +26,9 @@ public:
     // Deletes a key with everything below it; a missing key is no error.
     void deleteKey(HKey root, const std::string& path);
     void deleteValue(HKey root, const std::string& path, const std::string& name);
+    // Copies a key with everything below it to another path of the same root (not below it),
+    // merging with what is there; a missing key copies nothing.
+    void copyKey(HKey root, const std::string& from, const std::string& to);
     // True when the key exists (a root always does).
     bool hasKey(HKey root, const std::string& path);
     // Removes every key and value; open handles become invalid.
@@ -66,6 +69,7 @@ private:
     Node* find(Node* from, const std::string& path);
     Node* make(HKey root, const std::string& path);
     Value* findValue(Node* at, const std::string& name);
+    void copyInto(const Node& from, Node& to);
     HKey newHandle();
 
     std::map<HKey, Node> roots_;

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "platform/posix/registry/RegText.h"
 #include "platform/posix/registry/RegistryFold.h"
 
 namespace virelo::platform {
@@ -33,11 +34,13 @@ std::string_view Trim(std::string_view s) {
 
 }  // namespace
 
-SqlhostsFile ParseSqlhostsFile(std::string_view text) {
+SqlhostsFile ParseSqlhostsFile(std::string_view bytes) {
     SqlhostsFile file;
-    if (text.starts_with("\xEF\xBB\xBF")) {
-        text.remove_prefix(3);  // a UTF-8 byte-order mark left by an editor
+    const DecodedRegText decoded = DecodeRegText(bytes);
+    for (const std::string& note : decoded.notes) {
+        file.warnings.push_back({0, note});
     }
+    const std::string_view text = decoded.text;
     std::set<std::string> seen;
     int lineNumber = 0;
     for (std::size_t start = 0; start < text.size();) {
@@ -72,6 +75,12 @@ SqlhostsFile ParseSqlhostsFile(std::string_view text) {
         if (entry.name.find('\\') != std::string::npos) {
             file.warnings.push_back(
                 {lineNumber, "a server name cannot contain a backslash; the line is skipped"});
+            continue;
+        }
+        if (Utf16Length(entry.name) > kMaxKeyName) {
+            file.warnings.push_back({lineNumber, "a server name longer than " +
+                                                     std::to_string(kMaxKeyName) +
+                                                     " characters; the line is skipped"});
             continue;
         }
         if (!seen.insert(RegistryFold(entry.name)).second) {

@@ -21,9 +21,11 @@ struct SqlhostsFile {
 
 // Parses the text server directory: one server per line, the whitespace-separated fields name,
 // protocol, host, service and optionally options (the rest of the line); "#" starts a comment
-// that runs to the end of the line, and blank lines are ignored. A line with fewer than four
-// fields, or a name that cannot be a key name, is skipped with a warning; a server named a second
-// time keeps its first line, as the directory is read from the top.
-SqlhostsFile ParseSqlhostsFile(std::string_view text);
+// that runs to the end of the line, and blank lines are ignored. The bytes are read as an export
+// file's are (UTF-8, else Windows-1252, see DecodeRegText), so that every name listed is one a
+// look-up can find. A line with fewer than four fields, or a name that cannot be a key name, is
+// skipped with a warning; a server named a second time keeps its first line, as the directory
+// is read from the top.
+SqlhostsFile ParseSqlhostsFile(std::string_view bytes);
 
 }  // namespace virelo::platform
