@@ -90,6 +90,41 @@ TEST_F(StartupTest, AFailingStepIsReportedAndTheWindowGoesOn) {
     EXPECT_EQ(focusName(), "cboSystemDSN");
 }
 
+// The lists of the tabs behind the first are filled right after the window's first paint, or at
+// the user's first input when that comes sooner; then the TCP/IP pane shows what start-up could
+// not do in the order of its steps, the lists first.
+TEST_F(StartupTest, TheOtherTabsListsFollowTheFirstPaintAndPrecedeTheFirstInput) {
+    test::ScopedEnv missing("TEMP", temp.file("missing"));
+    const std::string comPlus =
+        "Start-up could not fill the COM+ lists.\r\nError Number: 429 Error Source: VIRELO Error "
+        "Description: ActiveX component can't create object\r\n";
+    for (const bool painted : {true, false}) {
+        window.reset();
+        window = std::make_unique<frmVIRELO>(
+            platform, sideWindows,
+            frmVIRELO::Components{{},
+                                  []() -> std::unique_ptr<complus::ConnectionTester> {
+                                      throw Error(429, "VIRELO",
+                                                  "ActiveX component can't create object");
+                                  }},
+            kDpi);
+        EXPECT_TRUE(items("cmbProtocolJDBC").empty() && items("cboProtocolCon").empty());
+        EXPECT_THAT(text("txtDiagTCP"), StartsWith("Start-up could not choose a log file.\r\n"));
+        if (painted) {
+            window->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+            QApplication::processEvents();
+        } else {
+            QTest::keyClick(window->control("txtEnterHostName"), Qt::Key_Shift);
+        }
+        EXPECT_FALSE(items("cmbProtocolJDBC").empty()) << painted;
+        EXPECT_EQ(items("cboProtocolCon").size(), 9u) << painted;
+        EXPECT_THAT(text("txtDiagTCP"),
+                    StartsWith(comPlus + "Start-up could not choose a log file.\r\n"))
+            << painted;
+    }
+}
+
 TEST_F(StartupTest, EveryCloseButtonUnloadsOnceAndCleansUpSockets) {
     for (const char* button :
          {"cmdCloseTCP", "cmdCloseCon", "cmdCloseODBC", "cmdODBCClose", "cmdJDBCClose"}) {
