@@ -57,59 +57,30 @@ TEST_F(StartupTest, SocketsStartupFailureShowsItsBoxAndStartUpGoesOn) {
     }
 }
 
-// A start-up step that fails is reported after the log and start-up goes on; a list filler that
-// fails when its tab comes to the front writes the error branch into that tab's pane, and the
-// switch goes on.
-TEST_F(StartupTest, AFailingStepIsReportedAndTheWindowGoesOn) {
-    {
-        test::ScopedEnv missing("TEMP", temp.file("missing"));
-        window = open();
-    }
-    EXPECT_THAT(
-        text("txtDiagTCP"),
-        StartsWith("Start-up could not choose a log file.\r\nError Number: 76 Error Source: "
-                   "GetLogPath Error Description: Path not found: the TEMP directory "));
-    EXPECT_THAT(text("txtDiagTCP"), HasSubstr("Start-up could not read the log file."));
-
-    window = open({.CreateNativeConnector = {},
-                   .CreateConnectionTester = []() -> std::unique_ptr<complus::ConnectionTester> {
-                       throw Error(429, "VIRELO", "ActiveX component can't create object");
-                   }});
-    const std::string failure =
-        "Error Number: 429 Error Source: VIRELO Error Description: ActiveX component can't create "
-        "object\r\n";
-    EXPECT_THAT(text("txtDiagTCP"),
-                HasSubstr("Host IP Address(s) retrieved\r\nStart-up could not fill the COM+ "
-                          "lists.\r\n" +
-                          failure));
-    activate();
-    window->SSTabVIRELO()->setCurrentIndex(2);
-    EXPECT_EQ(text("txtDiagCOM"),
-              "Fatal Error Fail to Obtain client Information sucessfully\r\n" + failure);
-    EXPECT_EQ(window->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
-    EXPECT_EQ(focusName(), "cboSystemDSN");
+// The component that cannot be created, and what the panes say about it.
+std::unique_ptr<complus::ConnectionTester> NoTester() {
+    throw Error(429, "VIRELO", "ActiveX component can't create object");
 }
+const std::string kNoTester =
+    "Error Number: 429 Error Source: VIRELO Error Description: ActiveX component can't create "
+    "object\r\n";
 
-// The lists of the tabs behind the first are filled right after the window's first paint, or at
-// the user's first input when that comes sooner; then the TCP/IP pane shows what start-up could
-// not do in the order of its steps, the lists first.
-TEST_F(StartupTest, TheOtherTabsListsFollowTheFirstPaintAndPrecedeTheFirstInput) {
+// A start-up step that fails is reported after the log and start-up goes on. The lists of the
+// tabs behind the first are filled right after the window's first paint, or at the user's first
+// input when that comes sooner; then the TCP/IP pane shows what start-up could not do in the
+// order of its steps, the lists first.
+TEST_F(StartupTest, AFailingStepIsReportedAndTheOtherTabsListsFollowTheFirstPaint) {
     test::ScopedEnv missing("TEMP", temp.file("missing"));
-    const std::string comPlus =
-        "Start-up could not fill the COM+ lists.\r\nError Number: 429 Error Source: VIRELO Error "
-        "Description: ActiveX component can't create object\r\n";
+    const std::string noLog =
+        "Start-up could not choose a log file.\r\nError Number: 76 Error Source: GetLogPath Error "
+        "Description: Path not found: the TEMP directory ";
     for (const bool painted : {true, false}) {
         window.reset();
-        window = std::make_unique<frmVIRELO>(
-            platform, sideWindows,
-            frmVIRELO::Components{{},
-                                  []() -> std::unique_ptr<complus::ConnectionTester> {
-                                      throw Error(429, "VIRELO",
-                                                  "ActiveX component can't create object");
-                                  }},
-            kDpi);
+        window = std::make_unique<frmVIRELO>(platform, sideWindows,
+                                             frmVIRELO::Components{{}, NoTester}, kDpi);
         EXPECT_TRUE(items("cmbProtocolJDBC").empty() && items("cboProtocolCon").empty());
-        EXPECT_THAT(text("txtDiagTCP"), StartsWith("Start-up could not choose a log file.\r\n"));
+        EXPECT_THAT(text("txtDiagTCP"), StartsWith(noLog));
+        EXPECT_THAT(text("txtDiagTCP"), HasSubstr("Start-up could not read the log file."));
         if (painted) {
             window->show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -120,9 +91,21 @@ TEST_F(StartupTest, TheOtherTabsListsFollowTheFirstPaintAndPrecedeTheFirstInput)
         EXPECT_FALSE(items("cmbProtocolJDBC").empty()) << painted;
         EXPECT_EQ(items("cboProtocolCon").size(), 9u) << painted;
         EXPECT_THAT(text("txtDiagTCP"),
-                    StartsWith(comPlus + "Start-up could not choose a log file.\r\n"))
+                    StartsWith("Start-up could not fill the COM+ lists.\r\n" + kNoTester + noLog))
             << painted;
     }
+}
+
+// A list filler that fails when its tab comes to the front writes the error branch into that
+// tab's pane, and the switch goes on.
+TEST_F(StartupTest, AListFillerFailingAtATabSwitchWritesItsErrorBranch) {
+    window = open({.CreateNativeConnector = {}, .CreateConnectionTester = NoTester});
+    activate();
+    window->SSTabVIRELO()->setCurrentIndex(2);
+    EXPECT_EQ(text("txtDiagCOM"),
+              "Fatal Error Fail to Obtain client Information sucessfully\r\n" + kNoTester);
+    EXPECT_EQ(window->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
+    EXPECT_EQ(focusName(), "cboSystemDSN");
 }
 
 TEST_F(StartupTest, EveryCloseButtonUnloadsOnceAndCleansUpSockets) {
