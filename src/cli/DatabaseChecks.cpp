@@ -104,7 +104,7 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
         {"VIRELO_JDBC_WATCHDOG", std::to_string(std::clamp<std::int64_t>(seconds, 1, 30))},
     };
     if (jdbc::RunTestClass(general_, services_.files, commandLine, environment,
-                           platform::ChildOutput::Discard) != 1) {
+                           jdbc::OptionsIn::CommandLine, platform::ChildOutput::Discard) != 1) {
         result.code = general_.LastDllError();
         result.message = "java could not be started (system error " + std::to_string(result.code) +
                          "): is it on PATH?";

@@ -10,8 +10,9 @@ namespace {
 constexpr const char* kStartOptions =
     "-XX:+IgnoreUnrecognizedVMOptions -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -XX:-UsePerfData";
 // The archive's warnings (a class path that no longer matches, classes that cannot be archived)
-// would go to the child's standard output.
-constexpr const char* kQuietArchive = "-Xlog:cds=off,cds+dynamic=off";
+// would go to the child's standard output. Only JVMs that read JDK_JAVA_OPTIONS get it: an older
+// one, given it on its command line, would not start.
+constexpr const char* kQuietArchive = " -Xlog:cds=off,cds+dynamic=off";
 // Unfinished archives that may lie in the cache at once (pings running side by side, or runs that
 // ended before their JVM did).
 constexpr int kMakingSlots = 4;
@@ -96,13 +97,6 @@ QuickStart PrepareQuickStart(platform::Files& files, const std::string& classPat
         } else {
             start.archive.clear();
         }
-        if (!start.archive.empty()) {
-            start.options += std::string(" ") + kQuietArchive;
-        }
-    }
-    const std::string own = files.environment(kJavaOptionsVariable).value_or("");
-    if (!own.empty()) {
-        start.options += " " + own;  // later options win: the user's own have the last word
     }
     return start;
 }
@@ -128,7 +122,7 @@ void KeepArchive(platform::Files& files, const QuickStart& start) {
 
 std::int32_t RunTestClass(general::General& general, platform::Files& files,
                           const std::string& commandLine, platform::Environment environment,
-                          platform::ChildOutput output) {
+                          OptionsIn where, platform::ChildOutput output) {
     std::string classPath;
     for (const auto& [name, value] : environment) {
         if (name == "CLASSPATH") {
@@ -136,8 +130,18 @@ std::int32_t RunTestClass(general::General& general, platform::Files& files,
         }
     }
     const QuickStart start = PrepareQuickStart(files, classPath);
-    environment.emplace_back(kJavaOptionsVariable, start.options);
-    const std::int32_t started = general.RunAndWait(commandLine, environment, output);
+    std::string line = commandLine;
+    if (where == OptionsIn::CommandLine) {
+        line.insert(line.find(' ') == std::string::npos ? line.size() : line.find(' '),
+                    " " + start.options);
+    } else {
+        // Later options win: the user's own have the last word.
+        const std::string own = files.environment(kJavaOptionsVariable).value_or("");
+        environment.emplace_back(kJavaOptionsVariable,
+                                 start.options + (start.archive.empty() ? "" : kQuietArchive) +
+                                     (own.empty() ? "" : " " + own));
+    }
+    const std::int32_t started = general.RunAndWait(line, environment, output);
     KeepArchive(files, start);
     return started;
 }

@@ -20,11 +20,10 @@ inline constexpr const char* kJavaOptionsVariable = "JDK_JAVA_OPTIONS";
 // of loading the classes one by one. Options that favour a short life (the first compiler tier
 // only, the serial collector, no performance-data file) come with it.
 //
-// The command line stays as it is: the options reach the JVM through its environment. A JVM that
-// does not know an option ignores it, and one that cannot use the archive runs without it; the
-// archive's messages are switched off, so neither says anything.
+// A JVM that does not know an option ignores it, and one that cannot use the archive runs without
+// it, silently.
 struct QuickStart {
-    std::string options;  // the launcher's extra options, the user's own JDK_JAVA_OPTIONS last
+    std::string options;  // the JVM's options, as one text that the launcher splits at blanks
     std::string archive;  // the archive of this JVM and class path; empty when there can be none
     std::string making;   // where this run's JVM writes a new archive; empty when it uses one
 };
@@ -40,10 +39,17 @@ QuickStart PrepareQuickStart(platform::Files& files, const std::string& classPat
 // path, and is recorded as the file that may be used.
 void KeepArchive(platform::Files& files, const QuickStart& start);
 
-// Runs the test class's command line with the quick start added to its environment, whose
-// CLASSPATH is the class path the archive is for; returns what RunAndWait returns.
+// Where the options go. The window's command line is fixed ("java VireloJDBC ..."), so they go
+// into the JVM's environment, after which the user's own JDK_JAVA_OPTIONS come. virelo-check's
+// command line is its own: there they follow "java", which keeps the launcher's note about its
+// environment off virelo-check's standard error.
+enum class OptionsIn { Environment, CommandLine };
+
+// Runs the test class's command line ("java ...") with the quick start, for the class path that
+// the environment's CLASSPATH holds; returns what RunAndWait returns.
 std::int32_t RunTestClass(general::General& general, platform::Files& files,
                           const std::string& commandLine, platform::Environment environment,
+                          OptionsIn where = OptionsIn::Environment,
                           platform::ChildOutput output = platform::ChildOutput::Inherit);
 
 }  // namespace virelo::jdbc

@@ -122,17 +122,17 @@ std::vector<std::string> CacheFiles(const std::string& dir, const std::string& e
     return found;
 }
 
-// The JVM's start-up options reach it through its environment, the command line unchanged. The
-// first run has the JVM make the archive, which is then kept for later runs of the same JVM and
-// class path; an archive changed since, a changed jar and a class path with a directory each
-// stop it being used. A stand-in "java" writes the options it got and, when MAKE is set, the
-// archive, as a JVM does when it ends.
+// The JVM's start-up options reach it through its environment, the window's command line
+// unchanged, or, for virelo-check, on its command line. The first run has the JVM make the
+// archive, which is then kept for later runs of the same JVM and class path; an archive changed
+// since, a changed jar and a class path with a directory each stop it being used. A stand-in
+// "java" writes its environment's options and its arguments and, when MAKE is set, the archive,
+// as a JVM does when it ends.
 TEST_F(LaunchTest, TheJvmGetsItsStartOptionsAndArchiveThroughItsEnvironment) {
-    temp.write(
-        "java",
-        "#!/bin/sh\nprintf '%s' \"$JDK_JAVA_OPTIONS\" > \"$OUT\"\n"
-        "case \"$JDK_JAVA_OPTIONS\" in *AtExit=*) [ -z \"$MAKE\" ] && exit 0\n"
-        "  f=${JDK_JAVA_OPTIONS#*AtExit=}; f=${f%% *}; rm -f \"$f\"; echo made > \"$f\";; esac\n");
+    temp.write("java",
+               "#!/bin/sh\nall=\"$JDK_JAVA_OPTIONS|$*\"; printf '%s' \"$all\" > \"$OUT\"\n"
+               "case \"$all\" in *AtExit=*) [ -z \"$MAKE\" ] && exit 0\n"
+               "  f=${all#*AtExit=}; f=${f%% *}; rm -f \"$f\"; echo made > \"$f\";; esac\n");
     ASSERT_EQ(chmod(temp.file("java").c_str(), 0700), 0);
     temp.write("driver.jar", "x");
     test::ScopedEnv path("PATH", temp.path() + ":/usr/bin:/bin"), out("OUT", temp.file("options")),
@@ -141,20 +141,22 @@ TEST_F(LaunchTest, TheJvmGetsItsStartOptionsAndArchiveThroughItsEnvironment) {
     const std::string start =
         "-XX:+IgnoreUnrecognizedVMOptions -XX:TieredStopAtLevel=1 -XX:+UseSerialGC "
         "-XX:-UsePerfData";
-    const auto run = [&](const std::string& classPath, bool make = true) {
+    const auto run = [&](const std::string& classPath, bool make = true,
+                         OptionsIn where = OptionsIn::Environment) {
         test::ScopedEnv makes("MAKE", make ? std::optional<std::string>("1") : std::nullopt);
         EXPECT_EQ(RunTestClass(general, files, "java VireloJDBC d \"u\" \"/l\" ",
-                               {{"CLASSPATH", classPath}}),
+                               {{"CLASSPATH", classPath}}, where),
                   1);
         return temp.read("options");
     };
+    const std::string args = "|VireloJDBC d u /l";
     const std::string jar = temp.file("driver.jar");
     // The options with the archive's name (a hash of the JVM and class path) as KEY.
     const auto keyed = [](const std::string& options) {
         return std::regex_replace(options, std::regex("jdbc-[0-9a-f]{16}"), "jdbc-KEY");
     };
     const std::string making = start + " -XX:ArchiveClassesAtExit=" + cache +
-                               "/jdbc-KEY.0.part -Xlog:cds=off,cds+dynamic=off";
+                               "/jdbc-KEY.0.part -Xlog:cds=off,cds+dynamic=off" + args;
 
     // A JVM that makes no archive leaves nothing behind, and the next run asks again.
     EXPECT_EQ(keyed(run(jar, false)), making);
@@ -164,18 +166,21 @@ TEST_F(LaunchTest, TheJvmGetsItsStartOptionsAndArchiveThroughItsEnvironment) {
     const std::string archive = CacheFiles(cache, ".jsa")[0];
     EXPECT_TRUE(CacheFiles(cache, ".part").empty());
     EXPECT_EQ((fs::status(cache).permissions() & fs::perms::all), fs::perms::owner_all);
-    const std::string using_ =
-        start + " -XX:SharedArchiveFile=" + archive + " -Xlog:cds=off,cds+dynamic=off";
-    EXPECT_EQ(run(jar), using_);
+    const std::string using_ = start + " -XX:SharedArchiveFile=" + archive;
+    EXPECT_EQ(run(jar), using_ + " -Xlog:cds=off,cds+dynamic=off" + args);
     {
         test::ScopedEnv user("JDK_JAVA_OPTIONS", "-Xmx64m -Xshare:off");
-        EXPECT_EQ(run(jar), using_ + " -Xmx64m -Xshare:off") << "the user's own come last";
+        EXPECT_EQ(run(jar), using_ + " -Xlog:cds=off,cds+dynamic=off -Xmx64m -Xshare:off" + args)
+            << "the user's own come last";
+        EXPECT_EQ(run(jar, true, OptionsIn::CommandLine),
+                  "-Xmx64m -Xshare:off|" + using_ + " " + args.substr(1))
+            << "on the command line, the user's own come first and nothing is added to them";
     }
 
     // Changed since it was made (written to, or cut short): made again, never used.
     std::ofstream(archive, std::ios::app) << "x";
     EXPECT_EQ(keyed(run(jar)), making);
-    EXPECT_EQ(run(jar), using_) << "the new archive is used";
+    EXPECT_EQ(run(jar), using_ + " -Xlog:cds=off,cds+dynamic=off" + args) << "the new one is used";
     // Another version of a jar is another class path: an archive of its own.
     fs::last_write_time(jar, fs::last_write_time(jar) - std::chrono::hours(1));
     EXPECT_EQ(keyed(run(jar)), making);
@@ -183,16 +188,16 @@ TEST_F(LaunchTest, TheJvmGetsItsStartOptionsAndArchiveThroughItsEnvironment) {
     // Classes of a directory, or of the current directory, cannot be archived.
     for (const std::string& classPath :
          {temp.path(), jar + ":", jar + ":" + temp.file("none.jar")}) {
-        EXPECT_EQ(run(classPath), start) << classPath;
+        EXPECT_EQ(run(classPath), start + args) << classPath;
     }
     // A cache directory that others may enter, or a link, is not used.
     fs::permissions(cache, fs::perms::group_exec, fs::perm_options::add);
-    EXPECT_EQ(run(jar), start);
+    EXPECT_EQ(run(jar), start + args);
     fs::permissions(cache, fs::perms::owner_all);
-    EXPECT_NE(run(jar), start) << "private again";
+    EXPECT_NE(run(jar), start + args) << "private again";
     fs::rename(cache, temp.file("elsewhere"));
     fs::create_directory_symlink(temp.file("elsewhere"), cache);
-    EXPECT_EQ(run(jar), start);
+    EXPECT_EQ(run(jar), start + args);
 }
 
 // The real JVM makes the archive and then runs from it; an archive damaged after it was made
