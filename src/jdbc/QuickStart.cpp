@@ -1,5 +1,6 @@
 #include "jdbc/QuickStart.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace virelo::jdbc {
@@ -132,8 +133,7 @@ std::int32_t RunTestClass(general::General& general, platform::Files& files,
     const QuickStart start = PrepareQuickStart(files, classPath);
     std::string line = commandLine;
     if (where == OptionsIn::CommandLine) {
-        line.insert(line.find(' ') == std::string::npos ? line.size() : line.find(' '),
-                    " " + start.options);
+        line.insert(std::min(line.find(' '), line.size()), " " + start.options);
     } else {
         // Later options win: the user's own have the last word.
         const std::string own = files.environment(kJavaOptionsVariable).value_or("");
