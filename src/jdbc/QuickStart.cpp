@@ -62,10 +62,12 @@ std::string RecordOf(const std::string& archive, const std::string& stamp) {
     return archive.substr(0, archive.size() - 4) + "-" + Hash(stamp) + ".ok";
 }
 
-// An option as the launcher splits JDK_JAVA_OPTIONS: at blanks, except inside quotes. (A cache
-// path with a quote or a backslash in it is never handed over.)
-std::string Quoted(const std::string& option) {
-    return option.find_first_of(" \t\n\r\f\v") == std::string::npos ? option : "\"" + option + "\"";
+// Adds an option as the launcher splits JDK_JAVA_OPTIONS (and as virelo-check's command line is
+// split): at blanks, except inside double quotes. (A cache path with a quote or a backslash in it
+// is never handed over.)
+void AddOption(std::string& options, const std::string& option) {
+    const bool blank = option.find_first_of(" \t\n\r\f\v") != std::string::npos;
+    options.append(blank ? " \"" : " ").append(option).append(blank ? "\"" : "");
 }
 
 // Reserves a file for a new archive; empty when every place for one is taken.
@@ -92,9 +94,9 @@ QuickStart PrepareQuickStart(platform::Files& files, const std::string& classPat
         start.archive = base + ".jsa";
         const auto kept = files.fileVersion(start.archive);
         if (kept && files.fileVersion(RecordOf(start.archive, kept->stamp))) {
-            start.options += " " + Quoted("-XX:SharedArchiveFile=" + start.archive);
+            AddOption(start.options, "-XX:SharedArchiveFile=" + start.archive);
         } else if (start.making = ReserveMaking(files, base); !start.making.empty()) {
-            start.options += " " + Quoted("-XX:ArchiveClassesAtExit=" + start.making);
+            AddOption(start.options, "-XX:ArchiveClassesAtExit=" + start.making);
         } else {
             start.archive.clear();
         }

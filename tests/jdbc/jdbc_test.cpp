@@ -198,6 +198,11 @@ TEST_F(LaunchTest, TheJvmGetsItsStartOptionsAndArchiveThroughItsEnvironment) {
     fs::rename(cache, temp.file("elsewhere"));
     fs::create_directory_symlink(temp.file("elsewhere"), cache);
     EXPECT_EQ(run(jar), start + args);
+    // A path with a blank is quoted, as the launcher and virelo-check's command line expect.
+    test::ScopedEnv blank("XDG_CACHE_HOME", temp.file("my cache"));
+    EXPECT_EQ(keyed(run(jar, false)), start + " \"-XX:ArchiveClassesAtExit=" +
+                                          temp.file("my cache/virelo/jdbc-KEY.0.part") +
+                                          "\" -Xlog:cds=off,cds+dynamic=off" + args);
 }
 
 // The real JVM makes the archive and then runs from it; an archive damaged after it was made
