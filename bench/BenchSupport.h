@@ -43,6 +43,8 @@ struct BenchWindow {
                                 system.processes, boxes,       system.registry};
     ui::HelpWindows sideWindows{96.0};
     ui::frmVIRELO window{platform, sideWindows, ui::SystemComponents(system), 96.0};
+
+    BenchWindow() { window.FinishStartup(); }  // as once the window has been painted
 };
 
 }  // namespace virelo::bench

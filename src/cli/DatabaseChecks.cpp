@@ -8,6 +8,7 @@
 #include "cli/Classify.h"
 #include "cli/DataSourceHost.h"
 #include "jdbc/JdbcLaunch.h"
+#include "jdbc/QuickStart.h"
 #include "odbc/ODBC.h"
 #include "platform/CommandLine.h"
 
@@ -107,7 +108,8 @@ CheckResult Checker::Jdbc(const std::string& driverClass, const std::string& url
         {"VIRELO_JDBC_PASSWORD", password},
         {"VIRELO_JDBC_WATCHDOG", std::to_string(std::clamp<std::int64_t>(seconds, 1, 30))},
     };
-    if (general_.RunAndWait(commandLine, environment, platform::ChildOutput::Discard) != 1) {
+    if (jdbc::RunTestClass(general_, services_.files, commandLine, environment,
+                           jdbc::OptionsIn::CommandLine, platform::ChildOutput::Discard) != 1) {
         result.code = general_.LastDllError();
         result.message = "java could not be started (system error " + std::to_string(result.code) +
                          "): is it on PATH?";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,12 @@ enum class FileError {
     Exists,        // the name is taken already
     NotOwn,        // a file this run did not create (or one put in its place)
     Other,
+};
+
+// One version of a file: what changes whenever the file is replaced or written to.
+struct FileVersion {
+    std::uint64_t size = 0;
+    std::string stamp;  // device, inode, size and modification time, as one text
 };
 
 struct FileStatus {
@@ -68,6 +75,25 @@ public:
     // Whether a file may be handed to another program as part of this one: a regular file that
     // belongs to this user or to the system and that nobody else may change.
     virtual bool isTrustedFile(const std::string& path) = 0;
+
+    // The cache the Java test class's start-up archives are kept in. A system that keeps none
+    // answers these with a failure or nothing, and Java then starts without an archive.
+    //
+    // The program's cache directory ($XDG_CACHE_HOME/virelo, else ~/.cache/virelo), created
+    // when missing; only a directory of this user's own that nobody else may enter, reached
+    // without a link, is given.
+    virtual FileStatus cacheDirectory(std::string& /*dir*/) {
+        return {FileError::Other, "no cache directory on this system"};
+    }
+    // The version of a regular file (links followed), nothing for anything else.
+    virtual std::optional<FileVersion> fileVersion(const std::string& /*path*/) { return {}; }
+    // The file that a program named without a directory runs as, found through PATH with its
+    // links resolved; empty when there is none.
+    virtual std::string findProgram(const std::string& /*name*/) { return {}; }
+    // Gives a file in the cache directory another name there, replacing a file of that name.
+    virtual FileStatus renameInCache(const std::string& /*from*/, const std::string& /*to*/) {
+        return {FileError::Other, "no cache directory on this system"};
+    }
 };
 
 }  // namespace virelo::platform

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "ui/AfterFirstPaint.h"
 #include "ui/AppLook.h"
 #include "ui/BusyCursor.h"
 #include "ui/Layout.h"
@@ -159,27 +160,31 @@ void frmVIRELO::ShowRegistryWarnings(platform::RegistryTopic topic, const std::s
     }
 }
 
-void frmVIRELO::ShowStartupProblem(const std::string& what, const std::exception& failure) {
-    startupProblems_.push_back("Start-up could not " + what + ".");
-    startupProblems_.push_back(ErrorLine(AsError(failure, "VIRELO")));
+void frmVIRELO::RunStartupStep(std::vector<std::string>& problems, const std::string& what,
+                               const std::function<void()>& run) {
+    // Start-up has no error branch of its own; a step that fails is reported in the TCP/IP pane
+    // after the log, and the next step runs all the same.
+    try {
+        run();
+    } catch (const std::exception& failure) {
+        problems.push_back("Start-up could not " + what + ".");
+        problems.push_back(ErrorLine(AsError(failure, "VIRELO")));
+    }
 }
 
 void frmVIRELO::Form_Load() {
     BusyCursor busy;
+    listProblems_.clear();
     startupProblems_.clear();
-    // Start-up has no error branch of its own; a step that fails is reported in the TCP/IP pane
-    // after the log, and the next step runs all the same.
+    // The lists of the tabs behind the first are not seen before the user brings their tab to the
+    // front: they are filled right after the window's first paint, which comes the sooner, and
+    // before the user's first input, so that all is as described by the time the user can act.
+    delete startupLists_;
+    startupLists_ = new AfterFirstPaint(this, [this] { FillStartupLists(); });
     const auto step = [this](const std::string& what, const std::function<void()>& run) {
-        try {
-            run();
-        } catch (const std::exception& failure) {
-            ShowStartupProblem(what, failure);
-        }
+        RunStartupStep(startupProblems_, what, run);
     };
 
-    step("fill the JDBC lists", [this] { jdbcTab_->InitFixedLists(); });
-    step("fill the ODBC data-source lists", [this] { FillODBCDSNLists(); });
-    step("fill the COM+ lists", [this] { FillComPlusTab(); });
     step("choose a log file", [this] { LogPath = general_.GetLogPath(); });
     AssignTabOrder(0, false);
     auto* protocol = control<QComboBox>("cboProtocol");
@@ -212,14 +217,17 @@ void frmVIRELO::Form_Load() {
     general_.DropUnwritableLines(false);
 
     // When no log could be chosen, the choice has said why, naming the directory.
+    startupLog_.clear();
     if (!LogPath.empty()) {
-        try {
-            pane("txtDiagTCP")->setText(general_.ReadTextFile(LogPath));
-        } catch (const std::exception& failure) {
-            if (!unwritten) {  // else the file is gone with the lines it could not hold
-                ShowStartupProblem("read the log file", failure);
+        step("read the log file", [&] {
+            try {
+                startupLog_ = general_.ReadTextFile(LogPath);
+            } catch (const std::exception&) {
+                if (!unwritten) {  // else the file is gone with the lines it could not hold
+                    throw;
+                }
             }
-        }
+        });
         if (unwritten) {
             const std::size_t end = LogPath.find_last_of(platform_.files.pathSeparator());
             startupProblems_.push_back("Start-up could not write the log file in " +
@@ -227,13 +235,40 @@ void frmVIRELO::Form_Load() {
             startupProblems_.push_back(ErrorLine(*unwritten));
         }
     }
-    MessagePane* diag = pane("txtDiagTCP");
-    if (!startupProblems_.empty() && !diag->text().empty()) {
-        diag->appendLine("");  // the log text ends without a line end
+    ShowStartupLog();
+}
+
+void frmVIRELO::FillStartupLists() {
+    BusyCursor busy;
+    const auto step = [this](const std::string& what, const std::function<void()>& run) {
+        RunStartupStep(listProblems_, what, run);
+    };
+    step("fill the JDBC lists", [this] { jdbcTab_->InitFixedLists(); });
+    step("fill the ODBC data-source lists", [this] { FillODBCDSNLists(); });
+    step("fill the COM+ lists", [this] { FillComPlusTab(); });
+    if (!listProblems_.empty()) {
+        ShowStartupLog();
     }
-    for (const auto& line : startupProblems_) {
-        diag->appendLine(line);
+}
+
+void frmVIRELO::FinishStartup() {
+    if (startupLists_ != nullptr) {
+        startupLists_->runNow();
     }
+}
+
+void frmVIRELO::ShowStartupLog() {
+    // The log, then what start-up could not do, in the order of its steps: the lists first.
+    std::string text = startupLog_;
+    if (!(listProblems_.empty() && startupProblems_.empty()) && !text.empty()) {
+        text += "\r\n";  // the log text ends without a line end
+    }
+    for (const auto* problems : {&listProblems_, &startupProblems_}) {
+        for (const auto& line : *problems) {
+            text += line + "\r\n";
+        }
+    }
+    pane("txtDiagTCP")->setText(text);
 }
 
 void frmVIRELO::Form_Unload() {

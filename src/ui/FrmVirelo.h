@@ -22,6 +22,7 @@ class QTabWidget;
 
 namespace virelo::ui {
 
+class AfterFirstPaint;
 class MessagePane;
 class TcpipTab;
 class NativeTab;
@@ -77,6 +78,8 @@ public:
 
     // Start-up and shutdown.
     void Form_Load();
+    // Fills at once the lists that start-up leaves until after the window's first paint.
+    void FinishStartup();
     void Form_Unload();
 
     // Tab switching and focus.
@@ -107,7 +110,13 @@ private:
     // The focus handler of a control that has one.
     void RunGotFocus(const QString& name);
     void AssignTabOrder(int page, bool withWrap);
-    void ShowStartupProblem(const std::string& what, const std::exception& failure);
+    // Runs one step of start-up; a failure is added to the problems shown after the log.
+    void RunStartupStep(std::vector<std::string>& problems, const std::string& what,
+                        const std::function<void()>& run);
+    // The start-up steps that fill the lists of the JDBC, ODBC and COM+ tabs.
+    void FillStartupLists();
+    // The start-up log and the steps that failed, in the TCP/IP pane.
+    void ShowStartupLog();
     // The list fillers of the Native Connect, COM+ and ODBC tabs, run at start-up and when their
     // tab comes to the front. Each may raise an Error.
     void FillNativeServerList();
@@ -133,7 +142,10 @@ private:
     NativeTab* nativeTab_ = nullptr;
     ComPlusTab* comPlusTab_ = nullptr;
     FocusOrder focusOrder_;
-    std::vector<std::string> startupProblems_;
+    AfterFirstPaint* startupLists_ = nullptr;
+    std::string startupLog_;
+    std::vector<std::string> listProblems_;     // failed list fillers, the first steps
+    std::vector<std::string> startupProblems_;  // the other failed steps
     std::vector<platform::RegistryWarning> registryWarnings_;   // every one taken so far
     std::map<std::string, std::size_t> registryWarningsShown_;  // per pane, how many were seen
     int shownTab_ = 0;

@@ -1,5 +1,6 @@
 // The JDBC URL, the parameter list, the test class's command line, environment and class path,
 // and the Java test class itself, run as the JDBC ping starts it.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,10 +8,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 
 #include "general/General.h"
 #include "jdbc/JdbcLaunch.h"
 #include "jdbc/JdbcUrl.h"
+#include "jdbc/QuickStart.h"
 #include "platform/posix/SystemPlatform.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
@@ -106,6 +109,130 @@ TEST_F(LaunchTest, TheClassIsToldWhichArgumentsMayHoldThePassword) {
     EXPECT_EQ(JavaLaunchFailureText(2),
               "Could not spawn java.exe:  CreateProcess failed.\r\nCheck your PATH environment "
               "variable.\r\nError: 2");
+}
+
+// The files of the quick-start cache, by their ending (".jsa", ".ok", ".part").
+std::vector<std::string> CacheFiles(const std::string& dir, const std::string& ending) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        if (entry.path().string().ends_with(ending)) {
+            found.push_back(entry.path().string());
+        }
+    }
+    return found;
+}
+
+// The JVM's start-up options reach it through its environment, the window's command line
+// unchanged, or, for virelo-check, on its command line. The first run has the JVM make the
+// archive, which is then kept for later runs of the same JVM and class path; an archive changed
+// since, a changed jar and a class path with a directory each stop it being used. A stand-in
+// "java" writes its environment's options and its arguments and, when MAKE is set, the archive,
+// as a JVM does when it ends.
+TEST_F(LaunchTest, TheJvmGetsItsStartOptionsAndArchiveThroughItsEnvironment) {
+    temp.write("java",
+               "#!/bin/sh\nall=\"$JDK_JAVA_OPTIONS|$*\"; printf '%s' \"$all\" > \"$OUT\"\n"
+               "case \"$all\" in *AtExit=*) [ -z \"$MAKE\" ] && exit 0\n"
+               "  f=${all#*AtExit=}; f=${f%% *}; rm -f \"$f\"; echo made > \"$f\";; esac\n");
+    ASSERT_EQ(chmod(temp.file("java").c_str(), 0700), 0);
+    temp.write("driver.jar", "x");
+    test::ScopedEnv path("PATH", temp.path() + ":/usr/bin:/bin"), out("OUT", temp.file("options")),
+        cacheHome("XDG_CACHE_HOME", temp.file("cache")), own("JDK_JAVA_OPTIONS", std::nullopt);
+    const std::string cache = temp.file("cache/virelo");
+    const std::string start =
+        "-XX:+IgnoreUnrecognizedVMOptions -XX:TieredStopAtLevel=1 -XX:+UseSerialGC "
+        "-XX:-UsePerfData";
+    const auto run = [&](const std::string& classPath, bool make = true,
+                         OptionsIn where = OptionsIn::Environment) {
+        test::ScopedEnv makes("MAKE", make ? std::optional<std::string>("1") : std::nullopt);
+        EXPECT_EQ(RunTestClass(general, files, "java VireloJDBC d \"u\" \"/l\" ",
+                               {{"CLASSPATH", classPath}}, where),
+                  1);
+        return temp.read("options");
+    };
+    const std::string args = "|VireloJDBC d u /l";
+    const std::string jar = temp.file("driver.jar");
+    // The options with the archive's name (a hash of the JVM and class path) as KEY.
+    const auto keyed = [](const std::string& options) {
+        return std::regex_replace(options, std::regex("jdbc-[0-9a-f]{16}"), "jdbc-KEY");
+    };
+    const std::string making = start + " -XX:ArchiveClassesAtExit=" + cache +
+                               "/jdbc-KEY.0.part -Xlog:cds=off,cds+dynamic=off" + args;
+
+    // A JVM that makes no archive leaves nothing behind, and the next run asks again.
+    EXPECT_EQ(keyed(run(jar, false)), making);
+    EXPECT_TRUE(CacheFiles(cache, ".part").empty() && CacheFiles(cache, ".jsa").empty());
+    EXPECT_EQ(keyed(run(jar)), making);
+    ASSERT_EQ(CacheFiles(cache, ".jsa").size(), 1u);
+    const std::string archive = CacheFiles(cache, ".jsa")[0];
+    EXPECT_TRUE(CacheFiles(cache, ".part").empty());
+    EXPECT_EQ((fs::status(cache).permissions() & fs::perms::all), fs::perms::owner_all);
+    const std::string using_ = start + " -XX:SharedArchiveFile=" + archive;
+    EXPECT_EQ(run(jar), using_ + " -Xlog:cds=off,cds+dynamic=off" + args);
+    {
+        test::ScopedEnv user("JDK_JAVA_OPTIONS", "-Xmx64m -Xshare:off");
+        EXPECT_EQ(run(jar), using_ + " -Xlog:cds=off,cds+dynamic=off -Xmx64m -Xshare:off" + args)
+            << "the user's own come last";
+        EXPECT_EQ(run(jar, true, OptionsIn::CommandLine),
+                  "-Xmx64m -Xshare:off|" + using_ + " " + args.substr(1))
+            << "on the command line, the user's own come first and nothing is added to them";
+    }
+
+    // Changed since it was made (written to, or cut short): made again, never used.
+    std::ofstream(archive, std::ios::app) << "x";
+    EXPECT_EQ(keyed(run(jar)), making);
+    EXPECT_EQ(run(jar), using_ + " -Xlog:cds=off,cds+dynamic=off" + args) << "the new one is used";
+    // Another version of a jar is another class path: an archive of its own.
+    fs::last_write_time(jar, fs::last_write_time(jar) - std::chrono::hours(1));
+    EXPECT_EQ(keyed(run(jar)), making);
+    EXPECT_EQ(CacheFiles(cache, ".jsa").size(), 2u);
+    // Classes of a directory, or of the current directory, cannot be archived.
+    for (const std::string& classPath :
+         {temp.path(), jar + ":", jar + ":" + temp.file("none.jar")}) {
+        EXPECT_EQ(run(classPath), start + args) << classPath;
+    }
+    // A cache directory that others may enter, or a link, is not used.
+    fs::permissions(cache, fs::perms::group_exec, fs::perm_options::add);
+    EXPECT_EQ(run(jar), start + args);
+    fs::permissions(cache, fs::perms::owner_all);
+    EXPECT_NE(run(jar), start + args) << "private again";
+    fs::rename(cache, temp.file("elsewhere"));
+    fs::create_directory_symlink(temp.file("elsewhere"), cache);
+    EXPECT_EQ(run(jar), start + args);
+    // A path with a blank is quoted, as the launcher and virelo-check's command line expect.
+    test::ScopedEnv blank("XDG_CACHE_HOME", temp.file("my cache"));
+    EXPECT_EQ(keyed(run(jar, false)), start + " \"-XX:ArchiveClassesAtExit=" +
+                                          temp.file("my cache/virelo/jdbc-KEY.0.part") +
+                                          "\" -Xlog:cds=off,cds+dynamic=off" + args);
+}
+
+// The real JVM makes the archive and then runs from it; an archive damaged after it was made
+// never breaks a ping (a JVM that maps a damaged archive crashes).
+TEST_F(LaunchTest, TheRealJvmRunsFromItsArchiveAndADamagedOneNeverBreaksAPing) {
+    if (!fs::exists(VIRELO_JDBC_JAR) || !fs::exists("/usr/share/java/h2.jar") ||
+        std::system("command -v java >/dev/null") != 0) {
+        GTEST_SKIP() << "needs java on PATH, /usr/share/java/h2.jar and " << VIRELO_JDBC_JAR;
+    }
+    test::ScopedEnv tempEnv("TEMP", temp.path()), cacheHome("XDG_CACHE_HOME", temp.file("cache"));
+    const std::string cache = temp.file("cache/virelo");
+    const auto ping = [&] {
+        const std::string log = general.GetLogPath();
+        const JdbcLaunch launch = PrepareJdbcLaunch({"org.h2.Driver", "jdbc:h2:mem:q", "sa", "pw"},
+                                                    log, general.LogFileIdentity(log),
+                                                    VIRELO_JDBC_JAR ":/usr/share/java/h2.jar");
+        EXPECT_EQ(RunTestClass(general, files, launch.commandLine, launch.environment), 1);
+        return general.ReadTextFile(log);
+    };
+    const auto connected = testing::HasSubstr(" : Connection closed");
+    EXPECT_THAT(ping(), connected) << "the first ping makes the archive";
+    ASSERT_EQ(CacheFiles(cache, ".jsa").size(), 1u);
+    const std::string archive = CacheFiles(cache, ".jsa")[0];
+    EXPECT_THAT(ping(), connected) << "the second uses it";
+
+    std::fstream damage(archive, std::ios::in | std::ios::out | std::ios::binary);
+    damage.seekp(static_cast<std::streamoff>(fs::file_size(archive) / 3));
+    damage << std::string(65536, '\x5a');
+    damage.close();
+    EXPECT_THAT(ping(), connected) << "damaged";
 }
 
 // The program installed in /opt/virelo/bin, whose jar lies in the data directory beside it

@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "complus/LocalConnectionTester.h"
-#include "platform/posix/registry/RegistryTree.h"
 #include "platform/posix/SystemPlatform.h"
+#include "platform/posix/registry/RegistryTree.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
@@ -63,7 +63,10 @@ protected:
                 return std::make_unique<complus::LocalConnectionTester>(network, registry);
             };
         }
-        return std::make_unique<ui::frmVIRELO>(platform, sideWindows, std::move(components), kDpi);
+        auto opened =
+            std::make_unique<ui::frmVIRELO>(platform, sideWindows, std::move(components), kDpi);
+        opened->FinishStartup();  // as after the first paint: the tests see start-up complete
+        return opened;
     }
     // Shows the window and makes it active, which focus handling needs.
     void activate() {

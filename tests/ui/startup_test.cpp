@@ -59,11 +59,9 @@ TEST_F(StartupTest, SocketsStartupFailureShowsItsBoxAndStartUpGoesOn) {
     }
 }
 
-// A start-up step that fails is reported after the log and start-up goes on; a list filler that
-// fails when its tab comes to the front writes the error branch into that tab's pane, and the
-// switch goes on. A TEMP that cannot be used costs the log, not the client fields: the pane says
-// once, naming the directory, why there is none, and no empty log is left behind.
-TEST_F(StartupTest, AFailingStepIsReportedAndTheWindowGoesOn) {
+// A TEMP that cannot be used costs the log, not the client fields: the pane says once, naming the
+// directory, why there is none, and no empty log is left behind.
+TEST_F(StartupTest, AnUnusableTempCostsTheLogButNotTheClientFields) {
     {
         test::ScopedEnv missing("TEMP", temp.file("missing"));
         window = open();
@@ -86,22 +84,54 @@ TEST_F(StartupTest, AFailingStepIsReportedAndTheWindowGoesOn) {
                                       temp.file("full/virelo.log") + ": File too large)\r\n");
     EXPECT_EQ(items("lstIpAddressTCP"), (Texts{"127.0.0.1", ""}));
     EXPECT_TRUE(std::filesystem::is_empty(temp.file("full")));
+}
 
-    window = open({.CreateNativeConnector = {},
-                   .CreateConnectionTester = []() -> std::unique_ptr<complus::ConnectionTester> {
-                       throw Error(429, "VIRELO", "ActiveX component can't create object");
-                   }});
-    const std::string failure =
-        "Error Number: 429 Error Source: VIRELO Error Description: ActiveX component can't create "
-        "object\r\n";
-    EXPECT_THAT(text("txtDiagTCP"),
-                HasSubstr("Host IP Address(s) retrieved\r\nStart-up could not fill the COM+ "
-                          "lists.\r\n" +
-                          failure));
+// The component that cannot be created, and what the panes say about it.
+std::unique_ptr<complus::ConnectionTester> NoTester() {
+    throw Error(429, "VIRELO", "ActiveX component can't create object");
+}
+const std::string kNoTester =
+    "Error Number: 429 Error Source: VIRELO Error Description: ActiveX component can't create "
+    "object\r\n";
+
+// A start-up step that fails is reported after the log and start-up goes on. The lists of the
+// tabs behind the first are filled right after the window's first paint, or at the user's first
+// input when that comes sooner; then the TCP/IP pane shows what start-up could not do in the
+// order of its steps, the lists first.
+TEST_F(StartupTest, AFailingStepIsReportedAndTheOtherTabsListsFollowTheFirstPaint) {
+    test::ScopedEnv missing("TEMP", temp.file("missing"));
+    const std::string noLog =
+        "Start-up could not choose a log file.\r\nError Number: 76 Error Source: GetLogPath Error "
+        "Description: Path not found: the TEMP directory ";
+    for (const bool painted : {true, false}) {
+        window.reset();
+        window = std::make_unique<frmVIRELO>(platform, sideWindows,
+                                             frmVIRELO::Components{{}, NoTester}, kDpi);
+        EXPECT_TRUE(items("cmbProtocolJDBC").empty() && items("cboProtocolCon").empty());
+        EXPECT_THAT(text("txtDiagTCP"), StartsWith(noLog));
+        if (painted) {
+            window->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+            QApplication::processEvents();
+        } else {
+            QTest::keyClick(window->control("txtEnterHostName"), Qt::Key_Shift);
+        }
+        EXPECT_FALSE(items("cmbProtocolJDBC").empty()) << painted;
+        EXPECT_EQ(items("cboProtocolCon").size(), 9u) << painted;
+        EXPECT_THAT(text("txtDiagTCP"),
+                    StartsWith("Start-up could not fill the COM+ lists.\r\n" + kNoTester + noLog))
+            << painted;
+    }
+}
+
+// A list filler that fails when its tab comes to the front writes the error branch into that
+// tab's pane, and the switch goes on.
+TEST_F(StartupTest, AListFillerFailingAtATabSwitchWritesItsErrorBranch) {
+    window = open({.CreateNativeConnector = {}, .CreateConnectionTester = NoTester});
     activate();
     window->SSTabVIRELO()->setCurrentIndex(2);
     EXPECT_EQ(text("txtDiagCOM"),
-              "Fatal Error Fail to Obtain client Information sucessfully\r\n" + failure);
+              "Fatal Error Fail to Obtain client Information sucessfully\r\n" + kNoTester);
     EXPECT_EQ(window->TabIndexOf("cboSystemDSN"), 1) << "the switch got that far";
     EXPECT_EQ(focusName(), "cboSystemDSN");
 }

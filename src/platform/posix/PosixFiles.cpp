@@ -143,8 +143,87 @@ FileStatus PosixFiles::defaultTempDirectory(std::string& dir) {
     }
     // The shared temporary directory is writable by everybody; the logs go into a directory of
     // this user's own inside it, which nobody else may enter.
+    dir = sharedTempRoot_ + "/virelo-" + std::to_string(::geteuid());
+    return PrivateDirectory(dir, "; set TEMP to a directory of your own");
+}
+
+FileStatus PosixFiles::cacheDirectory(std::string& dir) {
+    // XDG_CACHE_HOME counts only as an absolute path, as the XDG base directory rules say.
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    std::string base;
+    if (xdg != nullptr && xdg[0] == '/') {
+        base = xdg;
+    } else if (home != nullptr && home[0] == '/') {
+        base = std::string(home) + "/.cache";
+    } else {
+        return Refusal(FileError::PathNotFound, "~/.cache", "neither XDG_CACHE_HOME nor HOME set");
+    }
+    if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST) {
+        return Failure(errno, base);
+    }
+    // Nobody else may rename or replace what lies in the cache's base: it belongs to this user
+    // (or to the system) and only its owner may change it, or, like /tmp, it is sticky.
+    struct stat st {};
+    if (::stat(base.c_str(), &st) != 0) {
+        return Failure(errno, base);
+    }
+    if (!S_ISDIR(st.st_mode) || (st.st_uid != ::geteuid() && st.st_uid != 0) ||
+        ((st.st_mode & 022) != 0 && (st.st_mode & S_ISVTX) == 0)) {
+        return Refusal(FileError::AccessDenied, base,
+                       "may be changed by other users (owner " + std::to_string(st.st_uid) +
+                           ", mode " + Octal(st.st_mode & 07777) + ")");
+    }
+    dir = base + "/virelo";
+    return PrivateDirectory(dir, "");
+}
+
+std::optional<FileVersion> PosixFiles::fileVersion(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    const auto size = static_cast<std::uint64_t>(st.st_size);
+    return FileVersion{size, std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+                                 std::to_string(size) + ":" + std::to_string(st.st_mtim.tv_sec) +
+                                 "." + std::to_string(st.st_mtim.tv_nsec)};
+}
+
+std::string PosixFiles::findProgram(const std::string& name) {
+    // The search posix_spawnp makes: each PATH entry in turn (an empty one is the current
+    // directory), the first executable regular file.
+    const char* path = std::getenv("PATH");
+    std::string entries = path != nullptr ? path : "/bin:/usr/bin";
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = std::min(entries.find(':', start), entries.size());
+        const std::string dir = entries.substr(start, end - start);
+        const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+        struct stat st {};
+        if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::access(candidate.c_str(), X_OK) == 0) {
+            char* real = ::realpath(candidate.c_str(), nullptr);
+            const std::string resolved = real != nullptr ? real : "";
+            std::free(real);
+            return resolved;
+        }
+        if (end == entries.size()) {
+            return {};
+        }
+        start = end + 1;
+    }
+}
+
+FileStatus PosixFiles::renameInCache(const std::string& from, const std::string& to) {
+    // The cache directory is this user's alone, so nobody else can have put a link there.
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return Failure(errno, from);
+    }
+    return {};
+}
+
+FileStatus PosixFiles::PrivateDirectory(const std::string& dir, const std::string& hint) {
     const uid_t uid = ::geteuid();
-    dir = sharedTempRoot_ + "/virelo-" + std::to_string(uid);
     if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
         return Failure(errno, dir);
     }
@@ -166,8 +245,8 @@ FileStatus PosixFiles::defaultTempDirectory(std::string& dir) {
     if (!S_ISDIR(st.st_mode) || st.st_uid != uid || (st.st_mode & 077) != 0) {
         return Refusal(FileError::AccessDenied, dir,
                        "is not a directory private to this user (owner " +
-                           std::to_string(st.st_uid) + ", mode " + Octal(st.st_mode & 0777) +
-                           "); set TEMP to a directory of your own");
+                           std::to_string(st.st_uid) + ", mode " + Octal(st.st_mode & 0777) + ")" +
+                           hint);
     }
     return {};
 }

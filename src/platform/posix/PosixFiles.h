@@ -35,6 +35,10 @@ public:
     FileStatus readNamed(const std::string& path, std::string& content, std::size_t limit) override;
     std::string programDirectory() override;
     bool isTrustedFile(const std::string& path) override;
+    FileStatus cacheDirectory(std::string& dir) override;
+    std::optional<FileVersion> fileVersion(const std::string& path) override;
+    std::string findProgram(const std::string& name) override;
+    FileStatus renameInCache(const std::string& from, const std::string& to) override;
 
 private:
     // A file this object created. Its descriptor stays open, so that the inode cannot be freed
@@ -53,6 +57,9 @@ private:
     // status set when the file is missing or is not the one this run created.
     int OpenOwn(const std::string& path, int flags, FileStatus& status);
     bool IsOwn(const std::string& path, dev_t device, ino_t inode) const;
+    // Creates a directory of this user's own that nobody else may enter, or checks that the one
+    // there is such a directory and no link; the hint ends the refusal's words.
+    static FileStatus PrivateDirectory(const std::string& dir, const std::string& hint);
     void Forget(const std::string& path);
 
     std::string sharedTempRoot_;

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "jdbc/JdbcLaunch.h"
+#include "jdbc/QuickStart.h"
 #include "ui/BusyCursor.h"
 #include "ui/ColourCue.h"
 #include "ui/ComboFill.h"
@@ -200,7 +201,8 @@ void JdbcTab::JDBCPing(const std::string& url) {
     const jdbc::JdbcLaunch launch =
         jdbc::PrepareJdbcLaunch(inputs, logPath, general.LogFileIdentity(logPath),
                                 jdbc::ChildClassPath(window_.platform().files));
-    if (general.RunAndWait(launch.commandLine, launch.environment) != 1) {
+    if (jdbc::RunTestClass(general, window_.platform().files, launch.commandLine,
+                           launch.environment) != 1) {
         general.DiscardUnwrittenLog(logPath);  // no test class ran to write it
         window_.platform().boxes.show(jdbc::JavaLaunchFailureText(general.LastDllError()),
                                       kProgramName, platform::BoxIcon::None);
