@@ -6,8 +6,7 @@
 #include "cli/Password.h"
 #include "cli/Report.h"
 #include "platform/CoreDumps.h"
-#include "platform/posix/PosixTerminal.h"
-#include "platform/posix/SystemPlatform.h"
+#include "platform/System.h"
 
 namespace virelo::cli {
 namespace {
@@ -87,7 +86,7 @@ void ScrubAll(std::vector<CheckResult>& results, const std::string& password) {
 }
 
 int Main(const std::vector<std::string>& arguments) {
-    platform::posix::PosixTerminal terminal;
+    platform::SystemTerminal terminal;
     terminal.keepRunningOnBrokenOutput();
     const Parsed parsed = ParseArguments(arguments);
     if (!parsed.error.empty()) {
@@ -151,5 +150,5 @@ int Main(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     // Before any password is read.
     virelo::platform::ForbidCoreDumps();
-    return virelo::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+    return virelo::cli::Main(virelo::platform::StartProgram(argc, argv));
 }
