@@ -26,3 +26,6 @@ endif()
 # them, the README and the licence.
 set(CMAKE_INSTALL_BINDIR .)
 set(VIRELO_JAR_DIR .)
+
+# The programs and the tests side by side, so that the tests find virelo-check.exe beside them.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -1,8 +1,9 @@
 #include "platform/win32/Win32Files.h"
 
+#include <windows.h>
+
 #include <aclapi.h>
 #include <sddl.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <vector>

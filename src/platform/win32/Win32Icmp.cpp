@@ -1,9 +1,12 @@
 #include "platform/win32/Win32Icmp.h"
 
-// <winsock2.h> must come before <windows.h>, which the ICMP headers pull in.
-#include <icmpapi.h>
-#include <iphlpapi.h>
+// The order matters: <winsock2.h> before <windows.h>, which <iphlpapi.h> pulls in, and that
+// before <icmpapi.h>, which uses its types.
 #include <winsock2.h>
+
+#include <iphlpapi.h>
+
+#include <icmpapi.h>
 
 #include <vector>
 
