@@ -59,11 +59,11 @@ TEST_F(GeneralTest, LogNamesAreReservedAndOnlyOurOwnFileIsWrittenReadOrDeleted) 
     EXPECT_THROW(other.DeleteLogFile(first), Error);
     EXPECT_TRUE(fs::exists(fs::u8path(first)));
 
-    // A file put in place of ours under its name is not ours.
     general.DeleteLogFile(first);
     EXPECT_FALSE(fs::exists(fs::u8path(first)));
     EXPECT_EQ(general.GetLogPath(), first) << "a gap is taken";
-    general.DeleteLogFile(first);
+    // A file put in place of ours under its name (ours moved away) is not ours.
+    fs::rename(fs::u8path(first), fs::u8path(first + ".moved"));
     std::ofstream(fs::u8path(first), std::ios::binary) << "planted\n";
     EXPECT_THROW(general.WriteLog(first, "WriteLog", "x"), Error);
     EXPECT_THROW(general.DeleteLogFile(first), Error);

@@ -114,7 +114,9 @@ TEST_F(TcpipTest, EchoToLoopbackAndToAnAddressWithoutRoute) {
     const auto start = std::chrono::steady_clock::now();
     const std::int32_t status = tcpip.PingAddress("10.9.9.8", "Hello There", reply, path);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_TRUE(status == 11002 || status == 11003 || status == 11010 || status == 11050)
+    // Windows answers a destination without a route as unreachable; Wine, whose ICMP socket
+    // cannot send at all then, as a general failure.
+    EXPECT_TRUE(status == 11002 || status == 11003 || status == 11050)
         << tcpip::IcmpStatusText(status);
 }
 
