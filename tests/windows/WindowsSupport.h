@@ -3,7 +3,6 @@
 // What the Windows tests share: a program run with its output captured, a loopback listener, a
 // private directory, an environment variable set for one test, and the switch that allows a
 // test to write the registry or to send to addresses outside loopback.
-#include <windows.h>
 #include <winsock2.h>
 
 #include <gtest/gtest.h>
@@ -11,100 +10,68 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
+#include "general/General.h"
+#include "platform/Clock.h"
 #include "platform/win32/Text.h"
+#include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32Processes.h"
 
 namespace virelo::test {
 
-// Runs a command line (no shell) and waits for it: its exit code and what it wrote on standard
-// output and standard error, together.
+// Runs a command line through cmd.exe and waits for it: its exit code and what it wrote on
+// standard output and standard error, together.
 struct Ran {
-    DWORD exitCode = 0xFFFFFFFF;
+    int exitCode = -1;
     std::string out;
 };
 
 inline Ran RunCaptured(const std::string& commandLine) {
     Ran ran;
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+    // cmd /c drops the outer quotes and keeps those inside.
+    FILE* pipe = ::_wpopen(platform::win32::Wide("\"" + commandLine + " 2>&1\"").c_str(), L"rb");
+    if (pipe == nullptr) {
         return ran;
     }
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = INVALID_HANDLE_VALUE;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    std::wstring line = platform::win32::Wide(commandLine);
-    const BOOL started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                          nullptr, &startup, &process);
-    ::CloseHandle(writeEnd);
-    if (started) {
-        char buffer[4096];
-        DWORD n = 0;
-        while (::ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n > 0) {
-            ran.out.append(buffer, n);
-        }
-        ::WaitForSingleObject(process.hProcess, INFINITE);
-        ::GetExitCodeProcess(process.hProcess, &ran.exitCode);
-        ::CloseHandle(process.hProcess);
-        ::CloseHandle(process.hThread);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        ran.out.append(buffer, n);
     }
-    ::CloseHandle(readEnd);
+    ran.exitCode = ::_pclose(pipe);
     return ran;
 }
 
-// Sets an environment variable (or removes it) for the length of a test.
+// Sets an environment variable for the length of a test; it is unset afterwards.
 class ScopedEnv {
 public:
-    ScopedEnv(const std::string& name, const std::optional<std::string>& value)
+    ScopedEnv(const std::string& name, const std::string& value)
         : name_(platform::win32::Wide(name)) {
-        wchar_t old[32768];
-        const DWORD n = ::GetEnvironmentVariableW(name_.c_str(), old, 32768);
-        if (n > 0 || ::GetLastError() != ERROR_ENVVAR_NOT_FOUND) {
-            old_ = std::wstring(old, n);
-        }
-        Set(value ? std::optional(platform::win32::Wide(*value)) : std::nullopt);
+        ::SetEnvironmentVariableW(name_.c_str(), platform::win32::Wide(value).c_str());
     }
-    ~ScopedEnv() { Set(old_); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    ~ScopedEnv() { ::SetEnvironmentVariableW(name_.c_str(), nullptr); }
 
 private:
-    void Set(const std::optional<std::wstring>& value) {
-        ::SetEnvironmentVariableW(name_.c_str(), value ? value->c_str() : nullptr);
-    }
     std::wstring name_;
-    std::optional<std::wstring> old_;
 };
 
 // A private directory under the temporary directory, removed with its content at the end.
 class TempDir {
 public:
     TempDir() {
-        const auto base = std::filesystem::temp_directory_path();
-        for (unsigned i = ::GetTickCount();; ++i) {
-            path_ = base / ("virelo-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                            std::to_string(i));
-            if (std::filesystem::create_directory(path_)) {
-                break;
-            }
-        }
+        static int made = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("virelo-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                 std::to_string(++made));
+        std::filesystem::create_directories(path_);
     }
     ~TempDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path() const { return path_.string(); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // Paths in UTF-8, as the program keeps them.
+    std::string path() const { return platform::win32::Utf8(path_.wstring()); }
+    std::string file(const std::string& name) const { return path() + "\\" + name; }
 
 private:
     std::filesystem::path path_;
@@ -132,8 +99,6 @@ public:
         close();
         ::WSACleanup();
     }
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
     std::uint16_t port() const { return port_; }
     void close() {
         if (socket_ != INVALID_SOCKET) {
@@ -182,21 +147,33 @@ inline bool RegImport(const std::string& lines) {
     return RunCaptured("reg import \"" + dir.file("import.reg") + "\"").exitCode == 0;
 }
 
-// The bytes of text in UTF-16LE as an export writes them: "25,00,54,00,...".
-inline std::string HexUtf16(const std::wstring& text) {
-    std::string hex;
-    char byte[4];
-    for (const wchar_t unit : text) {
-        for (const unsigned value : {unit & 0xFFu, (unit >> 8) & 0xFFu}) {
-            std::snprintf(byte, sizeof byte, "%02x", value);
-            hex += (hex.empty() ? "" : ",") + std::string(byte);
-        }
-    }
-    return hex;
-}
-
 inline void RegDelete(const std::string& key) {
     RunCaptured("reg delete \"" + key + "\" /f");
 }
+
+// A clock that always shows the same time, so whole log lines can be compared.
+class FixedClock : public platform::Clock {
+public:
+    std::string timeOfDay() override { return "3:04:05 PM"; }
+};
+
+// The log procedures over Windows' files and processes and a fixed clock, with a log path in a
+// private directory.
+class LogFixture : public ::testing::Test {
+protected:
+    // The lines logged since the last call, each after CR LF; the file is deleted.
+    std::string log() {
+        const std::string text = general.ReadTextFile(path);
+        general.DeleteLogFile(path);
+        return text;
+    }
+    // First made, last removed: the files object holds its log files open until it goes.
+    TempDir temp;
+    std::string path = temp.file("virelo.log");
+    platform::win32::Win32Files files;
+    FixedClock clock;
+    platform::win32::Win32Processes processes;
+    general::General general{files, clock, processes};
+};
 
 }  // namespace virelo::test

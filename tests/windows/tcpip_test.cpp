@@ -3,10 +3,7 @@
 // mount namespace ("hosts: files", no name server), so no query leaves the machine.
 #include "WindowsSupport.h"
 
-#include "general/General.h"
-#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Icmp.h"
-#include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Sockets.h"
 #include "tcpip/TCPIP.h"
 
@@ -16,32 +13,14 @@ namespace {
 using Texts = std::vector<std::string>;
 using tcpip::HostInfo;
 
-class FixedClock : public platform::Clock {
-public:
-    std::string timeOfDay() override { return "3:04:05 PM"; }
-};
-
-class TcpipTest : public ::testing::Test {
+class TcpipTest : public LogFixture {
 protected:
     void SetUp() override { ASSERT_TRUE(tcpip.InitSockets()); }
     void TearDown() override { tcpip.CleanupSockets(); }
-    // The lines logged since the last call.
-    std::string log() {
-        const std::string text = general.ReadTextFile(path);
-        general.DeleteLogFile(path);
-        return text;
-    }
-    static bool TestHosts() { return std::getenv("VIRELO_TEST_HOSTS") != nullptr; }
 
     platform::win32::Win32Sockets sockets;
     platform::win32::Win32Icmp icmp;
-    platform::win32::Win32Files files;
-    FixedClock clock;
-    platform::win32::Win32Processes processes;
-    general::General general{files, clock, processes};
     tcpip::TCPIP tcpip{sockets, icmp, general};
-    TempDir temp;
-    std::string path = temp.file("virelo.log");
 };
 
 TEST_F(TcpipTest, LocalhostByNameAndByAddressWithThreeLogLines) {
@@ -59,20 +38,16 @@ TEST_F(TcpipTest, LocalhostByNameAndByAddressWithThreeLogLines) {
 }
 
 TEST_F(TcpipTest, TestHostsWithAliasesAndSeveralAddressesAndUnknownNames) {
-    if (!TestHosts()) {
+    if (std::getenv("VIRELO_TEST_HOSTS") == nullptr) {
         GTEST_SKIP() << "needs the test hosts file in place of the machine's (scripts/"
                         "test-windows.sh): a made-up name would otherwise go to a name server";
     }
-    std::string name;
-    EXPECT_EQ(sockets.hostName(name), 0);
     EXPECT_EQ(tcpip.GetLocalHostName(path), "test-ws");
     EXPECT_EQ(log(), "\r\n3:04:05 PM : HostName: test-ws Retieved");
 
     const HostInfo multi = tcpip.GetHostByNameInfo("multi.test", path);
     EXPECT_EQ(multi.HostName, "multi.test");
-    EXPECT_EQ(multi.AliasCount, 2);
     EXPECT_EQ(multi.Aliases, (Texts{"mh-alias-one", "mh-alias-two", ""}));
-    EXPECT_EQ(multi.AddrCount, 3);
     EXPECT_EQ(multi.Addresses, (Texts{"127.9.8.1", "127.9.8.2", "127.9.8.3", ""}));
     EXPECT_EQ(tcpip.GetHostByAddrInfo("127.0.0.2", path).HostName, "two.test");
     log();
