@@ -3,6 +3,8 @@
 // registry's server directory names.
 #include "WindowsSupport.h"
 
+#include "platform/CoreDumps.h"
+
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -67,6 +69,12 @@ TEST_F(GeneralTest, RunAndWaitStartsWithTheChangedEnvironmentAndWaits) {
     EXPECT_EQ(FileText(out), "given\r\n") << "the child ran to its end before the return";
     EXPECT_EQ(general.RunAndWait("no-such-program-4711 x"), 0);
     EXPECT_EQ(general.LastDllError(), 2);
+}
+
+// Windows makes no core files; a failing program is not offered for a crash report either.
+TEST(CoreDumpsTest, NoCrashReportIsOffered) {
+    platform::ForbidCoreDumps();
+    EXPECT_NE(::GetErrorMode() & SEM_NOGPFAULTERRORBOX, 0u);
 }
 
 // virelo-check.exe, built beside this program, run as a user would.
