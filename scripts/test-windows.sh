@@ -15,17 +15,7 @@ timed() { echo "== $1: $(($SECONDS - $2)) s"; }
 # What the cross-build and Wine need, from Debian, installed when missing.
 packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest nlohmann-json3-dev
           openjdk-17-jdk-headless unixodbc libsqliteodbc iproute2 util-linux)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    sudo_cmd=()
-    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-    "${sudo_cmd[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-        "${missing[@]}" >/dev/null
-fi
+scripts/deps.sh "${packages[@]}"
 timed "packages" "$begin"
 
 step=$SECONDS

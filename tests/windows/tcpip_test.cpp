@@ -79,7 +79,6 @@ TEST_F(TcpipTest, EchoToLoopbackAndToAnAddressWithoutRoute) {
     EXPECT_EQ(reply.Address, 0x0100007Fu);
     EXPECT_EQ(reply.PacketSize(), 11u);
     EXPECT_EQ(reply.DataText(), "Hello There");
-    EXPECT_LT(reply.RoundTripTime, 500u);
     EXPECT_EQ(tcpip.PingAddress("999.1.1.1", "Hello There", reply, path), -1);
 
     if (!InPrivatePrefix()) {
