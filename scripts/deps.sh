@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs from Debian's packages what building, running and testing Virelo needs, skipping the
-# download when everything is there already.
+# Installs from Debian's packages what building, running and testing Virelo needs (or, given
+# package names, those), skipping the download when everything is there already.
 set -euo pipefail
 
 packages=(
@@ -12,6 +12,10 @@ packages=(
     odbc-postgresql nlohmann-json3-dev fonts-dejavu-core fonts-dejavu-extra
     dpkg-dev lintian desktop-file-utils
 )
+
+if [ "$#" -gt 0 ]; then
+    packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -12,8 +12,7 @@
 #include "cli/Report.h"
 #include "cli/Reporter.h"
 #include "platform/CoreDumps.h"
-#include "platform/posix/PosixTerminal.h"
-#include "platform/posix/SystemPlatform.h"
+#include "platform/System.h"
 
 namespace virelo::cli {
 namespace {
@@ -100,7 +99,7 @@ const std::map<std::string, Runner>& Runners() {
 }
 
 int Main(const std::vector<std::string>& arguments) {
-    platform::posix::PosixTerminal terminal;
+    platform::SystemTerminal terminal;
     terminal.keepRunningOnBrokenOutput();
     const bool plugin =
         std::find(arguments.begin(), arguments.end(), "--plugin") != arguments.end();
@@ -180,5 +179,5 @@ int Main(const std::vector<std::string>& arguments) {
 int main(int argc, char** argv) {
     // Before any password is read.
     virelo::platform::ForbidCoreDumps();
-    return virelo::cli::Main(std::vector<std::string>(argv + 1, argv + argc));
+    return virelo::cli::Main(virelo::platform::StartProgram(argc, argv));
 }

@@ -5,8 +5,7 @@
 #ifdef UNICODE
 #error "The ODBC module uses the narrow (ANSI) entry points; build it without UNICODE"
 #endif
-#include <sql.h>
-#include <sqlext.h>
+#include "platform/Odbc.h"
 
 namespace virelo::odbc {
 

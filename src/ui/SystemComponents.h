@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "complus/LocalConnectionTester.h"
-#include "platform/posix/SystemPlatform.h"
+#include "platform/System.h"
 #include "serverdir/LocalNativeConnector.h"
 #include "ui/FrmVirelo.h"
 
