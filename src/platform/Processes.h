@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -16,6 +18,14 @@ enum class ChildOutput {
     Discard,  // it is thrown away, so that the caller's own output stays its own
 };
 
+// What a short-lived program wrote and how its run ended.
+struct CapturedRun {
+    bool started = false;
+    bool timedOut = false;  // it was still running when the time was up, and was ended
+    std::string failure;    // why it could not be started
+    std::string output;     // standard output and standard error as written, cut at the limit
+};
+
 // Starts external programs. A command line is never given to a shell.
 class Processes {
 public:
@@ -30,6 +40,15 @@ public:
         return runAndWait(commandLine, changes, ChildOutput::Inherit);
     }
     std::int32_t runAndWait(const std::string& commandLine) { return runAndWait(commandLine, {}); }
+
+    // Starts the program named by the command line with the caller's environment, standard input
+    // empty, and collects what it writes on standard output and standard error (at most `limit`
+    // bytes are kept); a program still running after `timeout` is ended. For short look-ups such
+    // as a version, never for a run that the user waits for.
+    virtual CapturedRun runCapturing(const std::string& /*commandLine*/,
+                                     std::chrono::milliseconds /*timeout*/, std::size_t /*limit*/) {
+        return {false, false, "programs cannot be run for their output on this system", {}};
+    }
 };
 
 }  // namespace virelo::platform

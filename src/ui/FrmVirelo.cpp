@@ -12,6 +12,7 @@
 #include "ui/BusyCursor.h"
 #include "ui/Layout.h"
 #include "ui/MessagePane.h"
+#include "ui/ReportActions.h"
 #include "ui/Wiring.h"
 #include "ui/tabs/ComPlusTab.h"
 #include "ui/tabs/JdbcTab.h"
@@ -79,6 +80,7 @@ frmVIRELO::frmVIRELO(platform::Platform& platform, HelpWindows& sideWindows, Com
     jdbcTab_ = new JdbcTab(*this);
     nativeTab_ = new NativeTab(*this);
     comPlusTab_ = new ComPlusTab(*this);
+    new ReportActions(*this);  // a child of the window, like the tabs
     Form_Load();
     // The window opens with the focus in the first control of the TCP/IP tab order, which start-up
     // has just assigned; the toolkit would otherwise pick the first control it created.

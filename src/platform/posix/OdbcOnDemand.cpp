@@ -6,8 +6,13 @@
 // answers SQL_ERROR, which the callers report like any failed call, and the loader's words are
 // kept for OdbcDriverManagerFailure.
 #include <dlfcn.h>
+#include <limits.h>
+#include <link.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <stdlib.h>
+
+#include "platform/SystemFacts.h"
 
 #include <string>
 
@@ -149,3 +154,16 @@ SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV env, SQLINTEGER attribute, SQLPOINTER va
 }
 
 }  // extern "C"
+
+// The library that answers the calls above, for a support report; loaded here if it is not yet.
+virelo::platform::DriverManagerLibrary virelo::platform::OdbcDriverManagerLibrary() {
+    DriverManagerLibrary library{"unixODBC", ""};
+    link_map* map = nullptr;
+    if (void* handle = DriverManager(); handle != nullptr &&
+                                        ::dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 &&
+                                        map != nullptr && map->l_name != nullptr) {
+        char resolved[PATH_MAX];
+        library.path = ::realpath(map->l_name, resolved) != nullptr ? resolved : map->l_name;
+    }
+    return library;
+}

@@ -57,6 +57,18 @@ std::string WhyNoDirectory(const std::string& dir) {
     return dir + " is not a directory but " + KindOf(st.st_mode);
 }
 
+// What stands under a name that could not be created, in words.
+std::string WhatIsThere(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
+        return "already exists";
+    }
+    if (S_ISREG(st.st_mode)) {
+        return "already exists, and is never replaced";
+    }
+    return S_ISDIR(st.st_mode) ? "is a directory" : "is " + KindOf(st.st_mode) + ", not a new file";
+}
+
 // The one place where errno becomes a portable file error. A missing file in a missing directory
 // is "path not found", as on Windows, so callers can tell the two apart.
 FileStatus Failure(int err, const std::string& path) {
@@ -71,8 +83,7 @@ FileStatus Failure(int err, const std::string& path) {
             }
             break;
         case EEXIST:
-            status.error = FileError::Exists;
-            break;
+            return Refusal(FileError::Exists, path, WhatIsThere(path));
         case ELOOP:
             return Refusal(FileError::AccessDenied, path,
                            "is a symbolic link, which is never followed");

@@ -11,6 +11,8 @@ public:
     using Processes::runAndWait;
     std::int32_t runAndWait(const std::string& commandLine, const Environment& changes,
                             ChildOutput output) override;
+    CapturedRun runCapturing(const std::string& commandLine, std::chrono::milliseconds timeout,
+                             std::size_t limit) override;
 };
 
 }  // namespace virelo::platform::posix

@@ -194,6 +194,7 @@ void JdbcTab::JDBCPing(const std::string& url) {
         logPath = general.GetLogPath();
     } catch (const Error&) {
     }
+    JDBCLogPath = logPath;
     pane->setText(PathLines());
     const jdbc::JdbcInputs inputs{Text(window_.control<QComboBox>("cmbDriverClassJDBC")), url,
                                   Text(window_.control<QLineEdit>("txtUserJDBC")),

@@ -17,6 +17,9 @@ class JdbcTab : public QObject {
 public:
     explicit JdbcTab(frmVIRELO& window);
 
+    // The log file of the latest JDBC ping, for the support report.
+    std::string JDBCLogPath;
+
     // Start-up: the PATH and CLASSPATH lines, the JDBC lists, and the server protocol lists of
     // the Native Connect and COM+ tabs.
     void InitFixedLists();
