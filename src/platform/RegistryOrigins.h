@@ -12,6 +12,11 @@ struct RegistrySource {
     std::string role;  // what it holds: "registry export", "server directory", ...
     std::string path;
     std::string state;  // "read", "not there", or why it cannot be read
+    // What it gave, as last read: servers of the server directory and ODBC data sources; -1 for
+    // what a file of its kind does not hold.
+    int servers = -1;
+    int dataSources = -1;
+    std::vector<std::string> warnings = {};  // its lines that could not be used, and why
 };
 
 // Where a registry that is assembled from files takes its content from, so that a user can be

@@ -98,15 +98,24 @@ std::string OdbcSection(const OdbcFacts& odbc) {
     return text;
 }
 
-std::string RegistrySection(const std::vector<RegistrySourceFacts>& sources) {
+// What a registry source gave: "read, 2 servers" or "there, 1 data source".
+std::string Outcome(const platform::RegistrySource& source) {
+    const auto count = [](int n, const char* what) {
+        return n < 0 ? std::string() : ", " + std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    return source.state + count(source.servers, "server") +
+           count(source.dataSources, "data source");
+}
+
+std::string RegistrySection(const std::vector<platform::RegistrySource>& sources) {
     std::string text = Title("Registry view", '-');
     if (sources.empty()) {
         return text + "(the system's own registry)\n";
     }
-    for (const RegistrySourceFacts& source : sources) {
-        std::string value = source.path + "\n" + source.state;
+    for (const platform::RegistrySource& source : sources) {
+        std::string value = source.path + ": " + Outcome(source);
         for (const std::string& warning : source.warnings) {
-            value += "\nwarning: " + warning;
+            value += "\n" + warning;
         }
         text += Field(source.role, value);
     }
@@ -165,6 +174,9 @@ Header GatherHeader(const HeaderSources& sources) {
     header.odbc = ReadOdbcFacts();
     if (sources.withJava) {
         header.java = JavaFacts(sources.processes);
+    }
+    if (sources.origins != nullptr) {
+        header.registry = sources.origins->sources();
     }
     header.variables = Variables(sources.files);
     return header;

@@ -8,18 +8,10 @@
 
 #include "platform/Files.h"
 #include "platform/Processes.h"
-#include "platform/Registry.h"
+#include "platform/RegistryOrigins.h"
 #include "report/OdbcFacts.h"
 
 namespace virelo::report {
-
-// One file or place the registry view reads from, with what it gave.
-struct RegistrySourceFacts {
-    std::string role;  // "registry export", "server directory", ...
-    std::string path;
-    std::string state;  // "read", "not there", or why it cannot be read
-    std::vector<std::string> warnings;
-};
 
 // The facts a second-line engineer asks for first, gathered when the report is made.
 struct Header {
@@ -35,7 +27,8 @@ struct Header {
     // "java -version" and where its runtime lives; absent when no JDBC check was made, so that
     // a report never starts a Java virtual machine for nothing.
     std::optional<std::vector<std::string>> java;
-    std::vector<RegistrySourceFacts> registry;
+    // The files the registry view is read from, with what each gave; none for a real registry.
+    std::vector<platform::RegistrySource> registry;
     // The variables that change what the program does, name and value as shown (a password
     // only as "(given)" or "(empty)", CLASSPATH as the names of its entries).
     std::vector<std::pair<std::string, std::string>> variables;
@@ -44,7 +37,7 @@ struct Header {
 struct HeaderSources {
     platform::Files& files;
     platform::Processes& processes;
-    platform::Registry& registry;
+    platform::RegistryOrigins* origins;  // nullptr where the registry is the system's own
     std::string program;
     std::string toolkit;
     bool withJava = false;

@@ -6,6 +6,8 @@ namespace virelo::report {
 namespace {
 
 constexpr std::size_t kLabelWidth = 20;
+// Lines stay within this width where the text has blanks to break at.
+constexpr std::size_t kLineWidth = 99;
 constexpr const char* kReplacement = "\xEF\xBF\xBD";
 
 std::size_t Characters(std::string_view text) {
@@ -62,23 +64,32 @@ std::string Title(std::string_view title, char underline) {
 }
 
 std::string Field(std::string_view label, std::string_view value) {
-    std::string line(label);
-    line.resize(std::max(line.size() + 2, kLabelWidth), ' ');
-    const auto endLine = [&line] {
+    std::string text(label);
+    text.resize(std::max(text.size() + 2, kLabelWidth), ' ');
+    std::size_t column = Characters(text);
+    for (std::size_t start = 0; start <= value.size();) {
+        const std::size_t end = std::min(value.find('\n', start), value.size());
+        std::string_view line = value.substr(start, end - start);
         // Blanks at a line's end (a host name padded to its fixed length) carry nothing.
-        line.erase(line.find_last_not_of(' ') + 1);
-        line += '\n';
-    };
-    for (const char c : value) {
-        if (c == '\n') {
-            endLine();
-            line += std::string(kLabelWidth, ' ');
-        } else {
-            line += c;
+        line = line.substr(0, line.find_last_not_of(' ') + 1);
+        // A long line is broken at its last blank that keeps it within the width, if it has one.
+        while (column + Characters(line) > kLineWidth) {
+            const std::size_t blank = line.rfind(' ', kLineWidth - column);
+            if (blank == std::string_view::npos || blank == 0) {
+                break;
+            }
+            text.append(line.substr(0, blank)).append("\n").append(kLabelWidth, ' ');
+            line.remove_prefix(blank + 1);
+            column = kLabelWidth;
         }
+        text.append(line).append("\n");
+        if (end < value.size()) {
+            text.append(kLabelWidth, ' ');
+        }
+        column = kLabelWidth;
+        start = end + 1;
     }
-    endLine();
-    return line;
+    return text;
 }
 
 std::string PlainText(std::string_view text) {

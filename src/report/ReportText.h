@@ -13,7 +13,8 @@ namespace virelo::report {
 std::string Title(std::string_view title, char underline);
 
 // One "label  value" line, the values of all such lines starting in one column; a value of
-// several lines goes on under itself, indented to that column.
+// several lines goes on under itself, indented to that column, and a line too long for 99
+// characters is broken at a blank where it has one. Blanks at the end of a line are dropped.
 std::string Field(std::string_view label, std::string_view value);
 
 // The text made plain: CR LF and a lone CR become a new line, other control characters (tab

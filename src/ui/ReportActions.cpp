@@ -197,7 +197,9 @@ namespace {
 
 report::Header WindowHeader(frmVIRELO& window, bool withJava) {
     platform::Platform& platform = window.platform();
-    return report::GatherHeader({platform.files, platform.processes, platform.registry,
+    // A registry view assembled from files names them; the system's own registry has none.
+    auto* origins = dynamic_cast<platform::RegistryOrigins*>(&platform.registry);
+    return report::GatherHeader({platform.files, platform.processes, origins,
                                  std::string("virelo ") + VIRELO_VERSION,
                                  std::string("Qt ") + qVersion(), withJava});
 }

@@ -76,9 +76,19 @@ TEST_F(ReportTest, HeaderHoldsThisMachinesFacts) {
                                    "\n[Gone]\nDriver=/no/such/libgone.so.1.2\n");
     test::ScopedEnv tempDir("TEMP", temp.path()), tmpdir("TMPDIR", std::nullopt);
     test::ScopedEnv classPath("CLASSPATH", "/usr/share/java/h2.jar::lib/classes/");
-    test::ScopedEnv secret("VIRELO_PASSWORD", "Hdr-S3cret-99"), hosts("VIRELO_SQLHOSTS", "/x");
-    platform::posix::PosixRegistry registry;
-    const Header header = GatherHeader({files, processes, registry, "virelo 2.81", "", true});
+    odbc.write("odbc.ini", std::string("[rep]\nDriver=") + test::kSqliteDriver + "\n");
+    odbc.write("user-odbc.ini", "");
+    temp.write("a.reg",
+               "Windows Registry Editor Version 5.00\n\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Nembrion\\SQLHOSTS\\ol_one]\n\"HOST\"=\"h1\"\n"
+               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Nembrion\\SQLHOSTS\\ol_two]\n"
+               "no value line\n");
+    temp.write("sqlhosts", "ol_three kasoctcp h3 9088\nshort line\n");
+    test::ScopedEnv secret("VIRELO_PASSWORD", "Hdr-S3cret-99");
+    test::ScopedEnv reg("VIRELO_REGISTRY", temp.file("a.reg")),
+        hosts("VIRELO_SQLHOSTS", temp.file("sqlhosts"));
+    platform::posix::PosixRegistry registry({temp.path()}, [](const std::string&) {});
+    const Header header = GatherHeader({files, processes, &registry, "virelo 2.81", "", true});
 
     EXPECT_EQ(header.hostName + " " + header.qualifiedName, "test-ws test-ws");
     EXPECT_EQ(header.operatingSystem, ShellPrettyName());
@@ -105,6 +115,24 @@ TEST_F(ReportTest, HeaderHoldsThisMachinesFacts) {
                                          test::kPostgresDriver + "|",
                                      "Gone|/no/such/libgone.so.1.2||"));
 
+    std::vector<std::string> sources;
+    for (const platform::RegistrySource& source : header.registry) {
+        sources.push_back(source.role + "|" + source.path + "|" + source.state + "|" +
+                          std::to_string(source.servers) + "|" +
+                          std::to_string(source.dataSources));
+        for (const std::string& warning : source.warnings) {
+            sources.back() += "|" + warning.substr(0, warning.find(": ") + 1);
+        }
+    }
+    EXPECT_THAT(
+        sources,
+        ElementsAre(
+            "registry export|" + temp.file("a.reg") + "|read|2|-1|" + temp.file("a.reg") + ":6:",
+            "server directory|" + temp.file("sqlhosts") + "|read|1|-1|" + temp.file("sqlhosts") +
+                ":2:",
+            "ODBC system data sources|" + odbc.file("odbc.ini") + "|there|-1|1",
+            "ODBC drivers|" + odbc.file("odbcinst.ini") + "|there|-1|-1",
+            "ODBC user data sources|" + odbc.file("user-odbc.ini") + "|there|-1|0"));
     ASSERT_TRUE(header.java.has_value());
     EXPECT_THAT(*header.java, AllOf(Contains(HasSubstr(" version \"")),
                                     Contains("java.home = " +
@@ -115,12 +143,16 @@ TEST_F(ReportTest, HeaderHoldsThisMachinesFacts) {
                       Contains(std::pair<std::string, std::string>(
                           "CLASSPATH", "h2.jar, (current directory), classes")),
                       Contains(std::pair<std::string, std::string>("VIRELO_PASSWORD", "(given)")),
-                      Contains(std::pair<std::string, std::string>("VIRELO_SQLHOSTS", "/x"))));
+                      Contains(std::pair<std::string, std::string>("VIRELO_SQLHOSTS",
+                                                                   temp.file("sqlhosts")))));
 
     const std::string text = ComposeReport(header, {}, files, {});
     EXPECT_THAT(text, AllOf(HasSubstr("\nHost name           test-ws\n"),
                             HasSubstr("\nGone                /no/such/libgone.so.1.2, library not "
                                       "found\n"),
+                            HasSubstr("\nserver directory    " + temp.file("sqlhosts") +
+                                      ": read, 1 server\n                    " +
+                                      temp.file("sqlhosts") + ":2: "),
                             Not(HasSubstr("Hdr-S3cret-99"))));
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
@@ -176,6 +208,10 @@ TEST_F(ReportTest, ReportTextIsPlainAndMasked) {
     EXPECT_EQ(Title("Pâne", '-'), "Pâne\n----\n");
     EXPECT_EQ(Field("Host", "a  \nb"), "Host                a\n                    b\n");
     EXPECT_EQ(Field("A label of twenty-two", "x"), "A label of twenty-two  x\n");
+    const std::string words(70, 'w');
+    EXPECT_EQ(Field("Long", words + " " + words + " " + words + std::string(30, 'x')),
+              "Long                " + words + "\n" + std::string(20, ' ') + words + "\n" +
+                  std::string(20, ' ') + words + std::string(30, 'x') + "\n");
 
     TabRun run{"ODBC",
                {{"Password", "(given)"}},

@@ -84,7 +84,20 @@ void PosixRegistry::fillDataSources(HKey root) {
 std::vector<RegistrySource> PosixRegistry::sources() {
     refresh(reg::kLocalMachine, "SOFTWARE\\Nembrion");
     std::vector<RegistrySource> files = sources_.files();
-    const std::vector<RegistrySource> odbc = OdbcIniFiles();
+    std::vector<RegistrySource> odbc = OdbcIniFiles();
+    // The data-source lists are the driver manager's, read from both ini files at once.
+    for (RegistrySource& file : odbc) {
+        const bool system = file.role == "ODBC system data sources";
+        if (!system && file.role != "ODBC user data sources") {
+            continue;
+        }
+        std::string failure;
+        if (const auto listed = odbc_.list(system, failure)) {
+            file.dataSources = static_cast<int>(listed->size());
+        } else {
+            file.warnings.push_back("ODBC data sources: " + failure);
+        }
+    }
     files.insert(files.end(), odbc.begin(), odbc.end());
     return files;
 }

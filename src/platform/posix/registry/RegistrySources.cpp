@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 #include "platform/posix/FileDescriptor.h"
 #include "platform/posix/registry/RegistryFold.h"
@@ -230,15 +231,47 @@ std::optional<std::string> RegistrySources::read(Source& source) const {
     }
 }
 
-void RegistrySources::warn(const std::string& path, const std::vector<RegWarning>& warnings) const {
+namespace {
+
+// The warnings about a file as they are given, each naming the file (and line), at most
+// kMaxWarnings and a last one that counts the rest.
+std::vector<std::string> WarningTexts(const std::string& path,
+                                      const std::vector<RegWarning>& warnings) {
+    std::vector<std::string> texts;
     for (std::size_t i = 0; i < warnings.size() && i < kMaxWarnings; ++i) {
         const RegWarning& warning = warnings[i];
-        warn_(warning.line == 0
-                  ? path + ": " + warning.message
-                  : path + ":" + std::to_string(warning.line) + ": " + warning.message);
+        texts.push_back(warning.line == 0
+                            ? path + ": " + warning.message
+                            : path + ":" + std::to_string(warning.line) + ": " + warning.message);
     }
     if (warnings.size() > kMaxWarnings) {
-        warn_(path + ": and " + std::to_string(warnings.size() - kMaxWarnings) + " more warnings");
+        texts.push_back(path + ": and " + std::to_string(warnings.size() - kMaxWarnings) +
+                        " more warnings");
+    }
+    return texts;
+}
+
+// The servers an export file defines: the subkeys of the server directory's key.
+int ServersIn(const RegFile& file) {
+    std::set<std::string> servers;
+    for (const RegKeyEdit& key : file.keys) {
+        for (const char* directory : {kSqlhostsKey, kSqlhostsKey32}) {
+            const std::string prefix = RegistryFold(directory) + "\\";
+            const std::string path = RegistryFold(key.path);
+            if (key.root == reg::kLocalMachine && !key.remove && path.rfind(prefix, 0) == 0 &&
+                path.find('\\', prefix.size()) == std::string::npos) {
+                servers.insert(path.substr(prefix.size()));
+            }
+        }
+    }
+    return static_cast<int>(servers.size());
+}
+
+}  // namespace
+
+void RegistrySources::warn(const std::string& path, const std::vector<RegWarning>& warnings) const {
+    for (const std::string& text : WarningTexts(path, warnings)) {
+        warn_(text);
     }
 }
 
@@ -300,9 +333,13 @@ std::vector<RegistrySource> RegistrySources::files() const {
         }
     }
     for (const RegSource& file : regFiles_) {
-        files.push_back({"registry export", file.path, StateOf(file.signature)});
+        files.push_back({"registry export", file.path, StateOf(file.signature),
+                         ServersIn(file.parsed), -1,
+                         WarningTexts(file.path, file.parsed.warnings)});
     }
-    files.push_back({"server directory", sqlhosts_.path, StateOf(sqlhosts_.signature)});
+    files.push_back({"server directory", sqlhosts_.path, StateOf(sqlhosts_.signature),
+                     static_cast<int>(sqlhosts_.parsed.entries.size()), -1,
+                     WarningTexts(sqlhosts_.path, sqlhosts_.parsed.warnings)});
     return files;
 }
 
