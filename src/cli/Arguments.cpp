@@ -62,7 +62,7 @@ std::string CheckCommand(const Request& request, const std::vector<std::string>&
             return request.command + ": an argument is empty";
         }
     }
-    if (count == 0 && (!request.host || !request.service)) {
+    if (count == 0 && command->maxOperands > 0 && (!request.host || !request.service)) {
         return request.command +
                " needs a SERVER of the server directory, or --host and --service (or --port)";
     }
@@ -85,8 +85,11 @@ std::string CheckCommand(const Request& request, const std::vector<std::string>&
                    "\"";
         }
     }
-    if (request.plugin && request.command == "list") {
-        return "--plugin does not apply to list";
+    if (request.plugin && (request.command == "list" || request.command == "report")) {
+        return "--plugin does not apply to " + request.command;
+    }
+    if (request.report && request.command == "list") {
+        return "--report does not apply to list";
     }
     if (request.plugin && (request.json || request.quiet)) {
         return "--plugin prints one status line: it goes with neither --json nor -q";

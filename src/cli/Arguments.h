@@ -19,6 +19,8 @@ struct Request {
     bool quiet = false;
     bool plugin = false;  // one status line for a monitoring system, and its exit codes
     std::optional<std::string> host, service, protocol, user, dsn, passwordFile;
+    // Where a support report of the run goes: the header, then the whole output.
+    std::optional<std::string> report;
     // The longest a connection attempt or a name look-up may take.
     std::chrono::milliseconds timeout{10000};
 };

@@ -72,6 +72,15 @@ const std::vector<CommandSpec>& Commands() {
          "service, and the file and line of each entry); dsns, the ODBC data sources (name, system "
          "or user, driver, ini file); drivers, the ODBC drivers; sources, the files the server "
          "directory and the data sources are read from."},
+        {"report",
+         0,
+         0,
+         "",
+         {},
+         "Prints the header of a support report: the date and time, host, operating system, "
+         "versions, the ODBC driver manager and drivers, the registry view's files and the "
+         "variables that steer the checks (with --json, as the document's environment object). "
+         "--report FILE writes it with a run's whole output."},
     };
     return kCommands;
 }
@@ -88,6 +97,10 @@ const std::vector<OptionSpec>& Options() {
         {"--quiet", "-q", nullptr, &Request::quiet, nullptr,
          "print nothing when every check passes, else only the failed check's summary on standard "
          "error; no warnings either"},
+        {"--report", nullptr, "FILE", nullptr, &Request::report,
+         "also write a support report to FILE, a new file (mode 0600; an existing file, a link or "
+         "a FIFO is refused): the header of virelo-check report, then the run's whole output, "
+         "every layer with its log lines (with --json, the document with its environment)"},
         {"--timeout", nullptr, "SECONDS", nullptr, nullptr,
          "the longest a name look-up or a connection attempt may take (default 10, at most 3600; "
          "the Java test class stops after 30 at most; an echo request waits at most 0.5)"},

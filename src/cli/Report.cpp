@@ -59,7 +59,8 @@ void PrintText(std::ostream& out, const CheckResult& result, bool colour) {
     out << "== " << Summary(result, colour) << '\n';
 }
 
-void PrintJson(std::ostream& out, const Request& request, const std::vector<CheckResult>& results) {
+void PrintJson(std::ostream& out, const Request& request, const std::vector<CheckResult>& results,
+               const nlohmann::json* environment) {
     nlohmann::json checks = nlohmann::json::array();
     bool interrupted = false;
     for (const CheckResult& result : results) {
@@ -78,10 +79,12 @@ void PrintJson(std::ostream& out, const Request& request, const std::vector<Chec
                           {"log", result.log}});
     }
     const int exitCode = ExitCodeOf(results);
-    const nlohmann::json document = {
-        {"command", request.command},      {"arguments", request.operands},
-        {"ok", exitCode == exitcode::kOk}, {"exit_code", exitCode},
-        {"interrupted", interrupted},      {"checks", checks}};
+    nlohmann::json document = {{"command", request.command},      {"arguments", request.operands},
+                               {"ok", exitCode == exitcode::kOk}, {"exit_code", exitCode},
+                               {"interrupted", interrupted},      {"checks", checks}};
+    if (environment != nullptr) {
+        document["environment"] = *environment;
+    }
     // Texts from the system may be in any encoding; what is not UTF-8 is replaced, not fatal.
     out << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <nlohmann/json_fwd.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,8 +17,10 @@ std::string Summary(const CheckResult& result, bool colour = false);
 // The lines a check's pane would show, then its summary line after "== ".
 void PrintText(std::ostream& out, const CheckResult& result, bool colour);
 
-// One JSON document: the command, its arguments, the verdict and one object per check.
-void PrintJson(std::ostream& out, const Request& request, const std::vector<CheckResult>& results);
+// One JSON document: the command, its arguments, the verdict and one object per check, and the
+// support report's header as its environment object when one is given.
+void PrintJson(std::ostream& out, const Request& request, const std::vector<CheckResult>& results,
+               const nlohmann::json* environment = nullptr);
 
 // The status line of a monitoring plugin and its exit code: "VIRELO OK|WARNING|CRITICAL|UNKNOWN
 // - what decided | layer_time=0.003s ...", exit 0, 1, 2 or 3.

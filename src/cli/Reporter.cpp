@@ -2,6 +2,7 @@
 
 #include "cli/Password.h"
 #include "cli/Report.h"
+#include "cli/SupportReport.h"
 
 namespace virelo::cli {
 namespace {
@@ -82,7 +83,22 @@ int Reporter::interrupt(const platform::Interruption& interruption) {
     return interruption.exitCode;
 }
 
+void Reporter::writeReportTo(platform::Files& files, std::string path, report::Header header) {
+    const std::lock_guard lock(mutex_);
+    reportFile_.emplace(ReportFile{files, std::move(path), std::move(header)});
+}
+
 int Reporter::printAtEnd() {
+    const int exitCode = printOutput();
+    if (reportFile_ &&
+        !WriteReportFile(reportFile_->files, reportFile_->path,
+                         RunReport(request_, reportFile_->header, results_, password_), err_)) {
+        return request_.plugin ? PluginUsageError("").exitCode : exitcode::kOutput;
+    }
+    return exitCode;
+}
+
+int Reporter::printOutput() {
     const int exitCode = ExitCodeOf(results_);
     if (request_.plugin) {
         const PluginStatus status = PluginReport(results_);

@@ -2,13 +2,16 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/Arguments.h"
 #include "cli/CheckResult.h"
+#include "platform/Files.h"
 #include "platform/Terminal.h"
+#include "report/Header.h"
 
 namespace virelo::cli {
 
@@ -24,6 +27,9 @@ public:
 
     void started(const std::string& layer, const std::string& target) override;
     void finished(const CheckResult& result) override;
+    // Writes the support report of the run, with this header, to a file reserved for it when
+    // the run ends (or is interrupted).
+    void writeReportTo(platform::Files& files, std::string path, report::Header header);
     // Prints what is left at the end of a run; returns the run's exit code (74 when the report
     // could not be written).
     int finish();
@@ -33,6 +39,14 @@ public:
 
 private:
     int printAtEnd();
+    int printOutput();
+
+    struct ReportFile {
+        platform::Files& files;
+        std::string path;
+        report::Header header;
+    };
+    std::optional<ReportFile> reportFile_;
 
     std::mutex mutex_;
     std::ostream& out_;

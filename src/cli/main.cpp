@@ -11,6 +11,7 @@
 #include "cli/Password.h"
 #include "cli/Report.h"
 #include "cli/Reporter.h"
+#include "cli/SupportReport.h"
 #include "platform/CoreDumps.h"
 #include "platform/System.h"
 
@@ -27,6 +28,18 @@ int Usage(const std::string& error, bool plugin) {
     }
     std::cerr << "virelo-check: " << shown << "\nTry 'virelo-check --help' for more.\n";
     return exitcode::kUsage;
+}
+
+// A report file that cannot be created ends the run before any check.
+int ReportRefused(const std::string& reason, bool plugin) {
+    const std::string shown = "the report cannot be written: " + reason;
+    if (plugin) {
+        const PluginStatus status = PluginUsageError(shown);
+        std::cout << status.line << std::endl;
+        return status.exitCode;
+    }
+    std::cerr << "virelo-check: " << shown << '\n';
+    return exitcode::kOutput;
 }
 
 // Whether a command needs a password: a login with a user name, or a connection string that
@@ -126,6 +139,27 @@ int Main(const std::vector<std::string>& arguments) {
     if (request.command == "list") {
         return PrintList(std::cout, request, registry, &registry, system.network);
     }
+    // The support report's file is taken before anything runs, so that a name that cannot be
+    // used costs no check; its header is made as the run begins.
+    std::optional<report::Header> header;
+    if (request.report || request.command == "report") {
+        if (request.report) {
+            const platform::FileStatus reserved = system.files.reserve(*request.report);
+            if (!reserved.ok()) {
+                return ReportRefused(reserved.reason, plugin);
+            }
+        }
+        header = report::GatherHeader({system.files, system.processes, &registry,
+                                       std::string("virelo-check ") + VIRELO_VERSION, "",
+                                       request.command == "jdbc"});
+    }
+    if (request.command == "report") {
+        const std::string text = HeaderOutput(request, *header);
+        std::cout << text;
+        const bool written =
+            !request.report || WriteReportFile(system.files, *request.report, text, std::cerr);
+        return std::cout.flush() && written ? exitcode::kOk : exitcode::kOutput;
+    }
     if (ShowsPassword(request) && !request.quiet) {
         std::cerr << "virelo-check: warning: the password in the " << request.command
                   << " argument can be read by other users of this machine while the check "
@@ -148,6 +182,9 @@ int Main(const std::vector<std::string>& arguments) {
     // Shared with the thread that reports an interruption, which may outlast this function.
     const auto reporter =
         std::make_shared<Reporter>(std::cout, std::cerr, request, password.password, colour);
+    if (request.report) {
+        reporter->writeReportTo(system.files, *request.report, std::move(*header));
+    }
     terminal.onInterrupt([reporter](const platform::Interruption& interruption) {
         const int exitCode = reporter->interrupt(interruption);
         if (exitCode >= 0) {

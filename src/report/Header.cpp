@@ -103,6 +103,10 @@ std::string Outcome(const platform::RegistrySource& source) {
     const auto count = [](int n, const char* what) {
         return n < 0 ? std::string() : ", " + std::to_string(n) + " " + what + (n == 1 ? "" : "s");
     };
+    // A file that was not read gave nothing, which is no count of zero.
+    if (source.state != "read" && source.state != "there") {
+        return source.state;
+    }
     return source.state + count(source.servers, "server") +
            count(source.dataSources, "data source");
 }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "cli/CheckFixture.h"
@@ -341,6 +342,65 @@ TEST_F(CheckCommandTest, OutputComesAsEachLayerEndsAndAnInterruptionKeepsWhatWas
 // Both programs, started as another user with core files allowed, forbid them at once: the files
 // of their /proc entry then belong to root (a process that may not be dumped, nor read by its own
 // user's debuggers) and their core file size limit is 0.
+// --report FILE: a new user-only file with the header and the whole run (whatever the output
+// options), and no password; an existing file, a link or a FIFO is refused before any check.
+TEST_F(CheckCommandTest, AReportFileHoldsTheHeaderAndTheWholeRunAndReplacesNothing) {
+    const std::string secret = "Rep-Cli-S3cret";
+    const auto quiet = run("--report {TEMP}/r.txt diagnose srv_up --dsn Sales --user bob -q",
+                           {{"VIRELO_PASSWORD", secret}});
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.out, "");
+    struct stat st {};
+    ASSERT_EQ(stat(temp.file("r.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    const std::string text = temp.read("r.txt");
+    for (const std::string& part : std::vector<std::string>{
+             "Virelo support report\n=====================\n",
+             "\nProgram             virelo-check ", "\nHost name           test-ws\n",
+             "\nVIRELO_PASSWORD     (given)\n",
+             "\nserver directory    " + temp.file("sqlhosts") + ": read, 5 servers\n",
+             "\nODBC system data sources  " + temp.file("odbc.ini") + ": there, 2 data sources\n",
+             "(not asked: no JDBC check was made)", "\n\nvirelo-check diagnose srv_up\n",
+             "== resolve localhost: OK", "== listener srv_up", " : SQLConnect Successful\n",
+             "== odbc Sales: OK"}) {
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    }
+    EXPECT_EQ(text.find(secret), std::string::npos);
+
+    // With --json, the file holds the document with its environment; Java is asked after a JDBC
+    // check, and the report command alone prints the header.
+    const auto jdbc =
+        run("--json --report {TEMP}/r.json jdbc org.h2.Driver jdbc:h2:mem:r --user sa",
+            {{"CLASSPATH", "/usr/share/java/h2.jar"}});
+    json doc = json::parse(temp.read("r.json"));
+    const json environment = doc["environment"];
+    doc.erase("environment");
+    EXPECT_EQ(doc, document(jdbc));
+    doc["environment"] = environment;
+    EXPECT_EQ(doc["/environment/variables/CLASSPATH"_json_pointer], "h2.jar");
+    EXPECT_NE(doc["/environment/java"_json_pointer].dump().find("java.home = "), std::string::npos);
+    const json header = document(run("report --json"));
+    EXPECT_EQ(header["/environment/host_name"_json_pointer], "test-ws");
+    EXPECT_EQ(header["/environment/java"_json_pointer], nullptr);
+    EXPECT_EQ(header["checks"], json::array());
+
+    ASSERT_EQ(symlink(temp.file("target").c_str(), temp.file("link").c_str()), 0);
+    ASSERT_EQ(mkfifo(temp.file("fifo").c_str(), 0600), 0);
+    for (const auto& [name, why] : {std::pair{"r.txt", "already exists"},
+                                    {"link", "is a symbolic link"},
+                                    {"fifo", "is a FIFO"}}) {
+        const auto refused = run(std::string("--report {TEMP}/") + name + " service http");
+        EXPECT_EQ(refused.exitCode, 74) << name;
+        EXPECT_EQ(refused.out, "") << "no check ran";
+        EXPECT_EQ(refused.err, "virelo-check: the report cannot be written: " + temp.file(name) +
+                                   ": " + why +
+                                   (name == std::string("r.txt") ? ", and is never replaced\n"
+                                                                 : ", not a new file\n"));
+    }
+    EXPECT_EQ(temp.read("r.txt"), text);
+    EXPECT_FALSE(std::filesystem::exists(temp.file("target")));
+}
+
 TEST_F(CheckCommandTest, BothProgramsForbidCoreDumps) {
     chmod(temp.path().c_str(), 01777);
     const std::string watch =
