@@ -346,8 +346,9 @@ TEST_F(CheckCommandTest, OutputComesAsEachLayerEndsAndAnInterruptionKeepsWhatWas
 // options), and no password; an existing file, a link or a FIFO is refused before any check.
 TEST_F(CheckCommandTest, AReportFileHoldsTheHeaderAndTheWholeRunAndReplacesNothing) {
     const std::string secret = "Rep-Cli-S3cret";
-    const auto quiet = run("--report {TEMP}/r.txt diagnose srv_up --dsn Sales --user bob -q",
-                           {{"VIRELO_PASSWORD", secret}});
+    // A password in a variable that is no password's shows only through the report's own mask.
+    const Env env = {{"VIRELO_PASSWORD", secret}, {"VIRELO_NOTE", "uid=bob;pwd=" + secret}};
+    const auto quiet = run("--report {TEMP}/r.txt diagnose srv_up --dsn Sales --user bob -q", env);
     EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
     EXPECT_EQ(quiet.out, "");
     struct stat st {};
@@ -362,7 +363,7 @@ TEST_F(CheckCommandTest, AReportFileHoldsTheHeaderAndTheWholeRunAndReplacesNothi
              "\nODBC system data sources  " + temp.file("odbc.ini") + ": there, 2 data sources\n",
              "(not asked: no JDBC check was made)", "\n\nvirelo-check diagnose srv_up\n",
              "== resolve localhost: OK", "== listener srv_up", " : SQLConnect Successful\n",
-             "== odbc Sales: OK"}) {
+             "== odbc Sales: OK", "\nVIRELO_NOTE         uid=bob;pwd=########\n"}) {
         EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
     }
     EXPECT_EQ(text.find(secret), std::string::npos);
@@ -371,7 +372,8 @@ TEST_F(CheckCommandTest, AReportFileHoldsTheHeaderAndTheWholeRunAndReplacesNothi
     // check, and the report command alone prints the header.
     const auto jdbc =
         run("--json --report {TEMP}/r.json jdbc org.h2.Driver jdbc:h2:mem:r --user sa",
-            {{"CLASSPATH", "/usr/share/java/h2.jar"}});
+            {{"CLASSPATH", "/usr/share/java/h2.jar"}, {"VIRELO_NOTE", "pwd=" + secret}});
+    EXPECT_EQ(temp.read("r.json").find(secret), std::string::npos);
     json doc = json::parse(temp.read("r.json"));
     const json environment = doc["environment"];
     doc.erase("environment");
