@@ -40,6 +40,11 @@ std::string OptionLine(const OptionSpec& option) {
     return head + Wrapped(option.help, 24, 80 - 24) + "\n";
 }
 
+// The command and its operands and options; a command that takes none stands alone.
+std::string Synopsis(const CommandSpec& command) {
+    return std::string(command.name) + (*command.synopsis != '\0' ? " " : "") + command.synopsis;
+}
+
 bool IsCommandOption(const OptionSpec& option) {
     for (const CommandSpec& command : Commands()) {
         for (const std::string& name : command.options) {
@@ -87,7 +92,7 @@ the checks of the Virelo window, for a terminal, a script or a monitoring job.
 Commands:
 )";
     for (const CommandSpec& command : Commands()) {
-        text += std::string("  ") + command.name + " " + command.synopsis + "\n      " +
+        text += std::string("  ") + Synopsis(command) + "\n      " +
                 Wrapped(command.help, 6, 80 - 6) + "\n";
     }
     text += "\nOptions:\n";
@@ -111,8 +116,8 @@ terminal. No password is ever printed.
 }
 
 std::string CommandHelp(const CommandSpec& command) {
-    std::string text = std::string("Usage: virelo-check [OPTIONS] ") + command.name + " " +
-                       command.synopsis + "\n\n" + Wrapped(command.help, 0, 80) + "\n";
+    std::string text = "Usage: virelo-check [OPTIONS] " + Synopsis(command) + "\n\n" +
+                       Wrapped(command.help, 0, 80) + "\n";
     if (!command.options.empty()) {
         text += "\nOptions of " + std::string(command.name) + ":\n";
         for (const OptionSpec& option : Options()) {

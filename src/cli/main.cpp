@@ -18,28 +18,22 @@
 namespace virelo::cli {
 namespace {
 
-int Usage(const std::string& error, bool plugin) {
-    // An argument quoted in the error may hold a password (--password=...).
-    const std::string shown = Scrub(error, "");
+// Ends a run before any check: one UNKNOWN line for a monitoring system, else the reason on
+// standard error.
+int Refuse(const std::string& shown, bool plugin, const char* after, int exitCode) {
     if (plugin) {
         const PluginStatus status = PluginUsageError(shown);
         std::cout << status.line << std::endl;
         return status.exitCode;
     }
-    std::cerr << "virelo-check: " << shown << "\nTry 'virelo-check --help' for more.\n";
-    return exitcode::kUsage;
+    std::cerr << "virelo-check: " << shown << after;
+    return exitCode;
 }
 
-// A report file that cannot be created ends the run before any check.
-int ReportRefused(const std::string& reason, bool plugin) {
-    const std::string shown = "the report cannot be written: " + reason;
-    if (plugin) {
-        const PluginStatus status = PluginUsageError(shown);
-        std::cout << status.line << std::endl;
-        return status.exitCode;
-    }
-    std::cerr << "virelo-check: " << shown << '\n';
-    return exitcode::kOutput;
+int Usage(const std::string& error, bool plugin) {
+    // An argument quoted in the error may hold a password (--password=...).
+    return Refuse(Scrub(error, ""), plugin, "\nTry 'virelo-check --help' for more.\n",
+                  exitcode::kUsage);
 }
 
 // Whether a command needs a password: a login with a user name, or a connection string that
@@ -146,7 +140,9 @@ int Main(const std::vector<std::string>& arguments) {
         if (request.report) {
             const platform::FileStatus reserved = system.files.reserve(*request.report);
             if (!reserved.ok()) {
-                return ReportRefused(reserved.reason, plugin);
+                // A report file that cannot be created ends the run before any check.
+                return Refuse("the report cannot be written: " + reserved.reason, plugin, "\n",
+                              exitcode::kOutput);
             }
         }
         header = report::GatherHeader({system.files, system.processes, &registry,
