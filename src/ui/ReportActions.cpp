@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QShortcut>
 
+#include "ui/BusyCursor.h"
 #include "ui/FrmVirelo.h"
 #include "ui/MessagePane.h"
 #include "ui/tabs/JdbcTab.h"
@@ -211,13 +212,19 @@ std::string ReportActions::Report() {
 }
 
 void ReportActions::CopyReport() {
+    BusyCursor busy;  // the driver manager and Java are asked for their facts
     QGuiApplication::clipboard()->setText(QString::fromStdString(Report()));
 }
 
 void ReportActions::SaveReport() {
     // Made once: a second try after a failed write saves the very same report.
-    const report::Header header = WindowHeader(window_, used_[4]);
-    const std::string text = Compose(header);
+    report::Header header;
+    std::string text;
+    {
+        BusyCursor busy;  // the driver manager and Java are asked for their facts
+        header = WindowHeader(window_, used_[4]);
+        text = Compose(header);
+    }
     const std::string proposed =
         QDir::homePath().toStdString() + "/" + report::ReportFileName(header);
     dialog_->Run(&window_, proposed, [this, &text](const std::string& path) {
