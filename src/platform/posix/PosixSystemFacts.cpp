@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/SystemFacts.h"
+#include "platform/posix/BoundedCall.h"
 
 extern char** environ;
 
@@ -85,6 +86,8 @@ std::string VersionInName(const std::string& path) {
     return {};
 }
 
+constexpr std::chrono::milliseconds kFactLookupLimit{5000};
+
 }  // namespace
 
 LocalTime Now() {
@@ -106,7 +109,12 @@ MachineFacts ReadMachineFacts() {
     if (::gethostname(host, sizeof host - 1) == 0) {
         facts.hostName = host;
     }
-    facts.qualifiedName = CanonicalName(facts.hostName);
+    // A name service that does not answer costs the report this one field, not its time: the
+    // look-up is bounded like every other look-up of the program.
+    static posix::BoundedCall<std::string> lookup;
+    const std::string name = facts.hostName;
+    facts.qualifiedName = lookup.run([name] { return CanonicalName(name); }, kFactLookupLimit)
+                              .value_or(std::string());
     facts.operatingSystem = PrettyName("/etc/os-release");
     if (facts.operatingSystem.empty()) {
         facts.operatingSystem = PrettyName("/usr/lib/os-release");
