@@ -11,13 +11,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: virelo [--help] [--version] [Qt options]\n"
+    "Usage: virelo [--component-host [USER@]HOST] [--help] [--version] [Qt options]\n"
     "\n"
     "Opens the Virelo window, whose five tabs check, layer by layer, why this\n"
     "workstation cannot reach a database server: TCP/IP, Native Connect, COM+,\n"
     "ODBC and JDBC. The window needs a display; virelo-check runs the same checks\n"
     "from a terminal (see virelo-check --help and man virelo-check).\n"
     "\n"
+    "  --component-host [USER@]HOST\n"
+    "                 run the COM+ tab's connection tester on that machine, reached\n"
+    "                 with ssh (key-based login; see man virelo)\n"
     "  -h, --help     show this text and exit\n"
     "  -V, --version  show the version and exit\n";
 
@@ -45,6 +48,13 @@ int main(int argc, char* argv[]) {
     if (const int answered = AnswerWithoutWindow(argc, argv); answered >= 0) {
         return answered;
     }
+    std::string optionError;
+    const auto componentHost = virelo::complus::ComponentHostArgument(
+        std::vector<std::string>(argv + 1, argv + argc), optionError);
+    if (!optionError.empty()) {
+        std::fprintf(stderr, "virelo: %s\n", optionError.c_str());
+        return 64;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("VIRELO");
     QApplication::setWindowIcon(virelo::ui::ProgramIcon());
@@ -55,7 +65,8 @@ int main(int argc, char* argv[]) {
                                         system.processes, boxes,       system.registry};
     const double dpi = virelo::ui::ScreenDpi();
     virelo::ui::HelpWindows sideWindows(dpi);
-    virelo::ui::frmVIRELO window(platform, sideWindows, virelo::ui::SystemComponents(system), dpi);
+    virelo::ui::frmVIRELO window(platform, sideWindows,
+                                 virelo::ui::SystemComponents(system, componentHost), dpi);
     window.show();
     return QApplication::exec();
 }
