@@ -68,7 +68,7 @@ TEST(ComponentHostTest, CommandLineThenEnvironmentThenConfigurationFileEmptyMean
     EXPECT_EQ(ComponentHostArgument({"--component-host"}, error), std::nullopt);
     EXPECT_EQ(error, "--component-host needs a host: --component-host [user@]host");
     // A host name never becomes an option of ssh.
-    EXPECT_THROW(RemoteConnectionTester({"-oProxyCommand=touch x"}), Error);
+    EXPECT_THROW(RemoteConnectionTester({"-oProxyCommand=x"}), Error);
 }
 
 // A stand-in for ssh: a shell script that records its arguments and environment, then does what
