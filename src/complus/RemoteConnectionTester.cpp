@@ -1,7 +1,6 @@
 #include "complus/RemoteConnectionTester.h"
 
 #include <nlohmann/json.hpp>
-#include <system_error>
 
 #include "complus/ConnectionString.h"
 #include "complus/TesterProtocol.h"
@@ -140,7 +139,7 @@ void RemoteConnectionTester::Open() {
         throw Error(kCannotCreate, "ssh " + settings_.destination,
                     "The connection tester on " + settings_.destination +
                         " cannot be reached: the program " + settings_.sshProgram +
-                        " cannot be started (" + std::generic_category().message(start.error) +
+                        " cannot be started (" + start.reason +
                         "); OpenSSH's client is needed (Debian: openssh-client)");
     }
     channel_ = std::move(start.process);

@@ -39,11 +39,12 @@ public:
     virtual std::string errorOutput() const = 0;
 };
 
-// The outcome of starting a piped child: the child, or the system error number when it could not
-// be started (2 when the program cannot be found).
+// The outcome of starting a piped child: the child, or the system error number and the system's
+// own words for it when it could not be started (2 when the program cannot be found).
 struct PipedStart {
     std::unique_ptr<PipedProcess> process;
     std::int32_t error = 0;
+    std::string reason;
 };
 
 // Starts the program argv[0] (looked up on PATH) with the argument vector as it is: no shell

@@ -237,12 +237,12 @@ struct Ends {
 PipedStart StartPipedProcess(const std::vector<std::string>& argv,
                              const std::vector<std::string>& withheld) {
     if (argv.empty() || argv.front().empty()) {
-        return {nullptr, ENOENT};
+        return {nullptr, ENOENT, std::strerror(ENOENT)};
     }
     Ends ends;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends.input) != 0 ||
         ::pipe2(ends.output, O_CLOEXEC) != 0 || ::pipe2(ends.errors, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return {nullptr, errno};
+        return {nullptr, errno, std::strerror(errno)};
     }
     std::vector<std::string> args = argv;
     std::vector<char*> argp = Pointers(args);
@@ -268,12 +268,12 @@ PipedStart StartPipedProcess(const std::vector<std::string>& argv,
     ::posix_spawn_file_actions_destroy(&actions);
     ::posix_spawnattr_destroy(&attributes);
     if (rc != 0) {
-        return {nullptr, rc};
+        return {nullptr, rc, std::strerror(rc)};
     }
     auto process =
         std::make_unique<PosixPipedProcess>(pid, ends.input[0], ends.output[0], ends.errors[0]);
     ends.input[0] = ends.output[0] = ends.errors[0] = -1;
-    return {std::move(process), 0};
+    return {std::move(process), 0, {}};
 }
 
 }  // namespace virelo::platform
