@@ -21,6 +21,8 @@ struct Request {
     std::optional<std::string> host, service, protocol, user, dsn, passwordFile;
     // Where a support report of the run goes: the header, then the whole output.
     std::optional<std::string> report;
+    // The machine whose connection tester runs the connection test, reached through ssh.
+    std::optional<std::string> on;
     // The longest a connection attempt or a name look-up may take.
     std::chrono::milliseconds timeout{10000};
 };

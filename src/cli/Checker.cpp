@@ -5,6 +5,7 @@
 #include "cli/Classify.h"
 #include "cli/DataSourceHost.h"
 #include "cli/Password.h"
+#include "complus/ComponentHost.h"
 #include "complus/ConnectionString.h"
 #include "complus/LocalConnectionTester.h"
 #include "serverdir/LocalNativeConnector.h"
@@ -250,13 +251,26 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
     CheckResult result;
     result.layer = "connect";
     result.target = Scrub(connectionString, password);
-    if (auto failed = GuardNameLookup(ConnectionStringHost(connectionString, services_))) {
+    // On another machine, the driver looks the host up there.
+    if (auto failed = request_.on
+                          ? std::nullopt
+                          : GuardNameLookup(ConnectionStringHost(connectionString, services_))) {
         return *failed;
     }
     progress_.started(result.layer, result.target);
     const auto start = Clock::now();
     const auto seconds = std::chrono::ceil<std::chrono::seconds>(request_.timeout);
-    complus::LocalConnectionTester tester(services_.network, services_.registry, seconds);
+    std::unique_ptr<complus::ConnectionTester> chosen;
+    if (request_.on) {
+        complus::RemoteTesterSettings remote =
+            *complus::ChosenRemoteTester(request_.on, services_.files);
+        remote.loginTimeout = seconds;
+        chosen = std::make_unique<complus::RemoteConnectionTester>(remote);
+    } else {
+        chosen = std::make_unique<complus::LocalConnectionTester>(services_.network,
+                                                                  services_.registry, seconds);
+    }
+    complus::ConnectionTester& tester = *chosen;
     bool success = false;
     result.log.push_back("ATTEMPTING TO MAKE A CONNECTION");
     tester.Connect(connectionString, success);
@@ -282,7 +296,7 @@ CheckResult Checker::Connect(const std::string& connectionString, const std::str
         }
         result.code = tester.ErrorNumber();
         result.state = FirstSqlState(description);
-        result.exitCode = tester.ErrorNumber() == complus::LocalConnectionTester::kProviderNotFound
+        result.exitCode = result.code == complus::LocalConnectionTester::kProviderNotFound
                               ? exitcode::kDriver
                               : ExitCodeForSqlState(result.state, result.message);
     }

@@ -40,11 +40,13 @@ const std::vector<CommandSpec>& Commands() {
         {"connect",
          1,
          1,
-         "STRING",
-         {"--password-file"},
+         "STRING [--on [USER@]HOST]",
+         {"--password-file", "--on"},
          "The COM+ connection test of a connection string. Write {PASSWORD} where the password "
          "goes. A password written into the string itself is used, with a warning: other users can "
-         "read a command line."},
+         "read a command line. With --on, the connection tester of another machine runs the test, "
+         "reached with ssh (key-based login, no questions): it connects from there, and the "
+         "password travels only inside the SSH channel."},
         {"jdbc",
          2,
          2,
@@ -81,6 +83,15 @@ const std::vector<CommandSpec>& Commands() {
          "versions, the ODBC driver manager and drivers, the registry view's files and the "
          "variables that steer the checks (with --json, as the document's environment object). "
          "--report FILE writes it with a run's whole output."},
+        {"serve-tester",
+         0,
+         0,
+         "",
+         {},
+         "Serves the connection tester of this machine for one session on standard input and "
+         "output, one JSON request and answer a line, until the end of the input: what the window "
+         "and connect --on start on this machine through ssh. It opens no port. --timeout is the "
+         "login time-out of its connection tests."},
     };
     return kCommands;
 }
@@ -119,6 +130,9 @@ const std::vector<OptionSpec>& Options() {
         {"--user", nullptr, "U", nullptr, &Request::user, "the user name of the login"},
         {"--password-file", nullptr, "FILE", nullptr, &Request::passwordFile,
          "read the password from the first line of FILE"},
+        {"--on", nullptr, "[USER@]HOST", nullptr, &Request::on,
+         "run the connection test on that machine, through ssh (VIRELO_SSH names another ssh "
+         "program)"},
         {"--help", "-h", nullptr, nullptr, nullptr,
          "show this text; COMMAND --help shows that command's"},
         {"--version", "-V", nullptr, nullptr, nullptr, "show the version"},

@@ -12,6 +12,8 @@
 #include "cli/Report.h"
 #include "cli/Reporter.h"
 #include "cli/SupportReport.h"
+#include "complus/LocalConnectionTester.h"
+#include "complus/TesterProtocol.h"
 #include "platform/CoreDumps.h"
 #include "platform/System.h"
 
@@ -132,6 +134,12 @@ int Main(const std::vector<std::string>& arguments) {
                           : platform::posix::PosixRegistry::WarnOnStandardError);
     if (request.command == "list") {
         return PrintList(std::cout, request, registry, &registry, system.network);
+    }
+    if (request.command == "serve-tester") {
+        complus::LocalConnectionTester tester(
+            system.network, registry, std::chrono::ceil<std::chrono::seconds>(request.timeout));
+        complus::ServeTester(tester, std::cin, std::cout);
+        return exitcode::kOk;
     }
     // The support report's file is taken before anything runs, so that a name that cannot be
     // used costs no check; its header is made as the run begins.

@@ -129,7 +129,9 @@ std::vector<std::string> RemoteConnectionTester::SshCommand() const {
             "--",
             settings_.destination,
             "virelo-check",
-            "serve-tester"};
+            "serve-tester",
+            "--timeout",
+            std::to_string(settings_.loginTimeout.count())};
 }
 
 void RemoteConnectionTester::Open() {
@@ -165,7 +167,7 @@ void RemoteConnectionTester::Open() {
 
 json RemoteConnectionTester::Exchange(const json& request, const std::string& what,
                                       const std::string& password) {
-    const auto deadline = Clock::now() + settings_.callBound;
+    const auto deadline = Clock::now() + settings_.Bound();
     PipeStatus status = channel_->write(MessageLine(request) + "\n", deadline);
     std::string line;
     if (status == PipeStatus::Ok) {
@@ -197,7 +199,7 @@ void RemoteConnectionTester::Fail(const std::string& what, PipeStatus status,
     std::string reason;
     if (status == PipeStatus::TimedOut) {
         number = kUnavailable;
-        reason = "no answer came within " + Spoken(settings_.callBound) +
+        reason = "no answer came within " + Spoken(settings_.Bound()) +
                  "; the channel was closed and the next use opens a new one";
     } else if (!closed) {
         std::string shown = general::MaskPasswords(answer.substr(0, 80), password);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
+#include <optional>
 #include <string>
 
 #include "complus/ConnectionTester.h"
@@ -19,13 +20,19 @@ struct RemoteTesterSettings {
     std::string sshProgram = "ssh";
     // The login time-out of the tester on the other machine, also ssh's ConnectTimeout.
     std::chrono::seconds loginTimeout{15};
-    // The longest wait for one answer: the login time-out and a margin for the channel, so
-    // that a connection attempt that uses up its whole time-out is still answered.
-    std::chrono::milliseconds callBound = loginTimeout + std::chrono::seconds(15);
+    // The longest wait for one answer; by default the login time-out and a margin for the
+    // channel, so that a connection attempt that uses up its whole time-out is still answered.
+    std::optional<std::chrono::milliseconds> callBound;
+    static constexpr std::chrono::seconds kChannelMargin{15};
+
+    std::chrono::milliseconds Bound() const {
+        return callBound.value_or(loginTimeout + kChannelMargin);
+    }
 };
 
 // The connection tester on another machine, reached through OpenSSH: it runs
-// `ssh -T -o BatchMode=yes -o ConnectTimeout=N -- [user@]host virelo-check serve-tester` and
+// `ssh -T -o BatchMode=yes -o ConnectTimeout=N -- [user@]host virelo-check serve-tester
+// --timeout N` (N the login time-out in seconds) and
 // asks that tester every question over the channel, one line of JSON each way (TesterProtocol.h).
 // The channel is opened on first use and kept; every answer is awaited at most callBound.
 // A channel that fails (it cannot be opened, it drops, it answers nonsense or too late) raises

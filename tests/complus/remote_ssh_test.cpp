@@ -3,6 +3,7 @@
 // the environment to use it.
 #include <regex>
 
+#include "support/ChildProcess.h"
 #include "support/OdbcIni.h"
 #include "support/SshServer.h"
 #include "support/WindowFixture.h"
@@ -54,7 +55,23 @@ TEST_F(RemoteSshTest, SqlitePingAndListsThroughOpenSshAndLoginFailuresInItsOwnWo
     EXPECT_EQ(items("cboUserDSN"), Texts{"OnlyOnApphost"});
     EXPECT_THAT(items("cboSystemDSN"), Contains("RemoteSales"));
     EXPECT_EQ(ping("RemoteSales"), local);
-    // The password went through the channel only.
+
+    // virelo-check connect --on: the same lines as without it.
+    const auto check = [&server](std::vector<std::string> argv) {
+        argv.insert(argv.begin(),
+                    {VIRELO_CHECK_BINARY, "connect", "DSN=RemoteSales;PWD={PASSWORD}"});
+        const test::ChildResult run = test::RunChild(
+            argv, {{"VIRELO_PASSWORD", "Ssh-Secret-77"}, {"VIRELO_SSH", server.ssh}});
+        return std::to_string(run.exitCode) + "\n" +
+               std::regex_replace(run.out, std::regex("after \\d+ ms"), "after N ms") + run.err;
+    };
+    const std::string checked = check({});
+    EXPECT_THAT(checked, HasSubstr("CONNECTION WAS SUCCESSFUL\n"));
+    EXPECT_EQ(check({"--on", "apphost"}), checked);
+    EXPECT_THAT(server.dir.read("remote.argv"), HasSubstr("serve-tester\n--timeout\n10\n"))
+        << "virelo-check's time-out went with it";
+    // The password went through the channel only, also when virelo-check had it in its
+    // environment.
     EXPECT_THAT(server.traces(), AllOf(HasSubstr("serve-tester"), HasSubstr("Accepted publickey"),
                                        Not(HasSubstr("Ssh-Secret-77"))));
 
@@ -71,7 +88,10 @@ TEST_F(RemoteSshTest, SqlitePingAndListsThroughOpenSshAndLoginFailuresInItsOwnWo
          "reached: the host name is not known (ssh: ssh: Could not resolve"},
     };
     for (const auto& [destination, line] : failures) {
-        RemoteConnectionTester tester({destination, server.ssh});
+        RemoteTesterSettings settings;
+        settings.destination = destination;
+        settings.sshProgram = server.ssh;
+        RemoteConnectionTester tester(settings);
         try {
             tester.MachineName();
             ADD_FAILURE() << destination << ": no error raised";

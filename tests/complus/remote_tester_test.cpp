@@ -68,7 +68,9 @@ TEST(ComponentHostTest, CommandLineThenEnvironmentThenConfigurationFileEmptyMean
     EXPECT_EQ(ComponentHostArgument({"--component-host"}, error), std::nullopt);
     EXPECT_EQ(error, "--component-host needs a host: --component-host [user@]host");
     // A host name never becomes an option of ssh.
-    EXPECT_THROW(RemoteConnectionTester({"-oProxyCommand=x"}), Error);
+    RemoteTesterSettings option;
+    option.destination = "-oProxyCommand=x";
+    EXPECT_THROW(RemoteConnectionTester{option}, Error);
 }
 
 // A stand-in for ssh: a shell script that records its arguments and environment, then does what
@@ -164,13 +166,14 @@ TEST(RemoteTesterTest, CommandLineRestartAfterABreakAndPasswordOnlyInTheRequest)
                    "read -r line; echo '{\"result\":\"apphost\"}'\n"
                    "else touch $(dirname $0)/started; " +
                    StandInSsh::kHello + "read -r line; sleep 30; fi\n");
-    EXPECT_EQ(RemoteTesterSettings{}.callBound, std::chrono::seconds(30))
+    EXPECT_EQ(RemoteTesterSettings{}.Bound(), std::chrono::seconds(30))
         << "the login time-out of 15 seconds and a margin";
     RemoteConnectionTester tester(ssh.settings(std::chrono::milliseconds(300)));
     EXPECT_THROW(tester.UserDsnList(), Error);
     EXPECT_EQ(
         ssh.argv(),
-        "-T\n-o\nBatchMode=yes\n-o\nConnectTimeout=15\n--\napphost\nvirelo-check\nserve-tester\n");
+        "-T\n-o\nBatchMode=yes\n-o\nConnectTimeout=15\n--\napphost\nvirelo-check\nserve-tester\n--"
+        "timeout\n15\n");
 
     bool success = true;
     try {
