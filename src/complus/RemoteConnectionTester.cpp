@@ -52,6 +52,10 @@ std::string Words(const std::string& errors, const std::string& password) {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
             line.pop_back();
         }
+        // The words are shown as ssh's already.
+        if (line.rfind("ssh: ", 0) == 0) {
+            line.erase(0, 5);
+        }
         if (!line.empty()) {
             words += (words.empty() ? "" : " / ") + line;
         }

@@ -85,7 +85,7 @@ TEST_F(RemoteSshTest, SqlitePingAndListsThroughOpenSshAndLoginFailuresInItsOwnWo
         {"nohost.invalid",
          "Error Number: 462 Error Source: ssh nohost.invalid Error "
          "Description: The connection tester on nohost.invalid cannot be "
-         "reached: the host name is not known (ssh: ssh: Could not resolve"},
+         "reached: the host name is not known (ssh: Could not resolve"},
     };
     for (const auto& [destination, line] : failures) {
         RemoteTesterSettings settings;
