@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,20 @@ public:
     // The end of what the child wrote to its error output so far.
     virtual std::string errorOutput() const = 0;
 };
+
+// What every platform's readLine does first with what it has read so far: takes a whole line out
+// of `pending` (without its line feed and a carriage return before it) and gives Ok, gives Failed
+// when no line ends within the limit (a runaway child, not an answer), else nothing.
+inline std::optional<PipeStatus> TakeLine(std::string& pending, std::string& line) {
+    constexpr std::size_t kLineLimit = 16u << 20;
+    const auto end = pending.find('\n');
+    if (end == std::string::npos) {
+        return pending.size() > kLineLimit ? std::optional(PipeStatus::Failed) : std::nullopt;
+    }
+    line = pending.substr(0, end > 0 && pending[end - 1] == '\r' ? end - 1 : end);
+    pending.erase(0, end + 1);
+    return PipeStatus::Ok;
+}
 
 // The outcome of starting a piped child: the child, or the system error number and the system's
 // own words for it when it could not be started (2 when the program cannot be found).

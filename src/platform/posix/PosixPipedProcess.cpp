@@ -23,8 +23,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kErrorTail = 4096;
-// A line longer than this is not an answer but a runaway child.
-constexpr std::size_t kLineLimit = 16u << 20;
 
 int MillisecondsUntil(PipedProcess::Deadline deadline) {
     const auto left =
@@ -79,13 +77,8 @@ public:
 
     PipeStatus readLine(std::string& line, Deadline deadline) override {
         for (;;) {
-            if (const auto end = pending_.find('\n'); end != std::string::npos) {
-                line = pending_.substr(0, end);
-                pending_.erase(0, end + 1);
-                return PipeStatus::Ok;
-            }
-            if (pending_.size() > kLineLimit) {
-                return PipeStatus::Failed;
+            if (const auto taken = TakeLine(pending_, line)) {
+                return *taken;
             }
             if (output_ < 0) {
                 return PipeStatus::Closed;

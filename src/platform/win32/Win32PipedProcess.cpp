@@ -18,7 +18,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kErrorTail = 4096;
-constexpr std::size_t kLineLimit = 16u << 20;
 constexpr DWORD kInputBuffer = 1u << 20;
 
 void CloseOwned(HANDLE& handle) {
@@ -65,16 +64,8 @@ public:
 
     PipeStatus readLine(std::string& line, Deadline deadline) override {
         for (;;) {
-            if (const auto end = pending_.find('\n'); end != std::string::npos) {
-                line = pending_.substr(0, end);
-                pending_.erase(0, end + 1);
-                if (!line.empty() && line.back() == '\r') {
-                    line.pop_back();
-                }
-                return PipeStatus::Ok;
-            }
-            if (pending_.size() > kLineLimit) {
-                return PipeStatus::Failed;
+            if (const auto taken = TakeLine(pending_, line)) {
+                return *taken;
             }
             drainErrors();
             const PipeStatus read = readAvailable(output_, pending_);
