@@ -61,7 +61,10 @@ TEST_F(RemoteSshTest, SqlitePingAndListsThroughOpenSshAndLoginFailuresInItsOwnWo
         argv.insert(argv.begin(),
                     {VIRELO_CHECK_BINARY, "connect", "DSN=RemoteSales;PWD={PASSWORD}"});
         const test::ChildResult run = test::RunChild(
-            argv, {{"VIRELO_PASSWORD", "Ssh-Secret-77"}, {"VIRELO_SSH", server.ssh}});
+            argv, {{"VIRELO_PASSWORD", "Ssh-Secret-77"},
+                   {"VIRELO_SSH", server.ssh},
+                   // The ODBC driver's own leaks are not virelo-check's (SanitizerSupport.cpp).
+                   {"ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0"}});
         return std::to_string(run.exitCode) + "\n" +
                std::regex_replace(run.out, std::regex("after \\d+ ms"), "after N ms") + run.err;
     };
