@@ -19,8 +19,8 @@ std::optional<std::chrono::milliseconds> Seconds(const std::string& text) {
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(seconds * 1000)));
 }
 
-const OptionSpec* FindOption(const std::string& name) {
-    for (const OptionSpec& option : Options()) {
+const OptionEntry* FindOption(const std::string& name) {
+    for (const OptionEntry& option : Options()) {
         if (name == option.name || (option.alias != nullptr && name == option.alias)) {
             return &option;
         }
@@ -29,8 +29,8 @@ const OptionSpec* FindOption(const std::string& name) {
 }
 
 // An option that no command lists applies to every command.
-bool Applies(const std::string& option, const CommandSpec& command) {
-    const auto listed = [&option](const CommandSpec& each) {
+bool Applies(const std::string& option, const CommandEntry& command) {
+    const auto listed = [&option](const CommandEntry& each) {
         return std::find(each.options.begin(), each.options.end(), option) != each.options.end();
     };
     return listed(command) || std::none_of(Commands().begin(), Commands().end(), listed);
@@ -38,7 +38,7 @@ bool Applies(const std::string& option, const CommandSpec& command) {
 
 // What is wrong with a command line whose words are all known, or "".
 std::string CheckCommand(const Request& request, const std::vector<std::string>& given) {
-    const CommandSpec* command = FindCommand(request.command);
+    const CommandEntry* command = FindCommand(request.command);
     if (command == nullptr) {
         return "unknown command \"" + request.command + "\"";
     }
@@ -120,7 +120,7 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
                               arguments.end());
             break;
         }
-        const OptionSpec* option = FindOption(argument);
+        const OptionEntry* option = FindOption(argument);
         if (option == nullptr) {
             if (argument == "--password" || argument == "-p") {
                 return fail(

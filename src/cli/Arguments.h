@@ -29,7 +29,7 @@ struct Request {
 
 // An option of the command line. A flag sets a Boolean member of the request, an option with a
 // value a text member; the few that do more (--timeout, --help) are handled by name.
-struct OptionSpec {
+struct OptionEntry {
     const char* name;
     const char* alias;  // a second spelling, or nullptr
     const char* value;  // the value's name in the help, nullptr for a flag
@@ -39,7 +39,7 @@ struct OptionSpec {
 };
 
 // A command: its operands, the options it takes besides the general ones, and its help.
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     std::size_t minOperands, maxOperands;
     const char* synopsis;  // the operands and options, as the help shows them
@@ -49,9 +49,9 @@ struct CommandSpec {
 
 // The commands and the options, in the order the help lists them. A command or an option is
 // added here, and the help and the parser follow.
-const std::vector<CommandSpec>& Commands();
-const std::vector<OptionSpec>& Options();
-const CommandSpec* FindCommand(const std::string& name);
+const std::vector<CommandEntry>& Commands();
+const std::vector<OptionEntry>& Options();
+const CommandEntry* FindCommand(const std::string& name);
 
 // A request, or the reason the command line is wrong.
 struct Parsed {
@@ -64,6 +64,6 @@ Parsed ParseArguments(const std::vector<std::string>& arguments);
 
 // The text of --help, which doubles as the manual, and that of COMMAND --help.
 std::string HelpText();
-std::string CommandHelp(const CommandSpec& command);
+std::string CommandHelp(const CommandEntry& command);
 
 }  // namespace virelo::cli

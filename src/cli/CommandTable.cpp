@@ -3,8 +3,8 @@
 
 namespace virelo::cli {
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> kCommands = {
+const std::vector<CommandEntry>& Commands() {
+    static const std::vector<CommandEntry> kCommands = {
         {"host",
          1,
          1,
@@ -96,8 +96,8 @@ const std::vector<CommandSpec>& Commands() {
     return kCommands;
 }
 
-const std::vector<OptionSpec>& Options() {
-    static const std::vector<OptionSpec> kOptions = {
+const std::vector<OptionEntry>& Options() {
+    static const std::vector<OptionEntry> kOptions = {
         {"--json", nullptr, nullptr, &Request::json, nullptr,
          "print one JSON document at the end: the command, its arguments, ok, exit_code, "
          "interrupted, and one object per check with layer, target, ok, warning, skipped, "
@@ -140,8 +140,8 @@ const std::vector<OptionSpec>& Options() {
     return kOptions;
 }
 
-const CommandSpec* FindCommand(const std::string& name) {
-    for (const CommandSpec& command : Commands()) {
+const CommandEntry* FindCommand(const std::string& name) {
+    for (const CommandEntry& command : Commands()) {
         if (name == command.name) {
             return &command;
         }

@@ -28,7 +28,7 @@ std::string Wrapped(const std::string& text, std::size_t indent, std::size_t wid
 }
 
 // "  --name VALUE, -a" and its help, the help starting in column 25 (or on the next line).
-std::string OptionLine(const OptionSpec& option) {
+std::string OptionLine(const OptionEntry& option) {
     std::string head = std::string("  ") + option.name;
     if (option.value != nullptr) {
         head += std::string(" ") + option.value;
@@ -41,12 +41,12 @@ std::string OptionLine(const OptionSpec& option) {
 }
 
 // The command and its operands and options; a command that takes none stands alone.
-std::string Synopsis(const CommandSpec& command) {
+std::string Synopsis(const CommandEntry& command) {
     return std::string(command.name) + (*command.synopsis != '\0' ? " " : "") + command.synopsis;
 }
 
-bool IsCommandOption(const OptionSpec& option) {
-    for (const CommandSpec& command : Commands()) {
+bool IsCommandOption(const OptionEntry& option) {
+    for (const CommandEntry& command : Commands()) {
         for (const std::string& name : command.options) {
             if (name == option.name) {
                 return true;
@@ -91,12 +91,12 @@ the checks of the Virelo window, for a terminal, a script or a monitoring job.
 
 Commands:
 )";
-    for (const CommandSpec& command : Commands()) {
+    for (const CommandEntry& command : Commands()) {
         text += std::string("  ") + Synopsis(command) + "\n      " +
                 Wrapped(command.help, 6, 80 - 6) + "\n";
     }
     text += "\nOptions:\n";
-    for (const OptionSpec& option : Options()) {
+    for (const OptionEntry& option : Options()) {
         text += OptionLine(option);
     }
     text += R"(
@@ -115,12 +115,12 @@ terminal. No password is ever printed.
     return text + kExitCodes;
 }
 
-std::string CommandHelp(const CommandSpec& command) {
+std::string CommandHelp(const CommandEntry& command) {
     std::string text = "Usage: virelo-check [OPTIONS] " + Synopsis(command) + "\n\n" +
                        Wrapped(command.help, 0, 80) + "\n";
     if (!command.options.empty()) {
         text += "\nOptions of " + std::string(command.name) + ":\n";
-        for (const OptionSpec& option : Options()) {
+        for (const OptionEntry& option : Options()) {
             for (const std::string& name : command.options) {
                 if (name == option.name) {
                     text += OptionLine(option);
@@ -129,7 +129,7 @@ std::string CommandHelp(const CommandSpec& command) {
         }
     }
     text += "\nGeneral options:\n";
-    for (const OptionSpec& option : Options()) {
+    for (const OptionEntry& option : Options()) {
         if (!IsCommandOption(option)) {
             text += OptionLine(option);
         }

@@ -118,7 +118,7 @@ int Main(const std::vector<std::string>& arguments) {
     }
     const Request& request = parsed.request;
     if (request.action != Request::Action::Check) {
-        const CommandSpec* command = FindCommand(request.command);
+        const CommandEntry* command = FindCommand(request.command);
         std::cout << (request.action == Request::Action::Version
                           ? std::string("virelo-check ") + VIRELO_VERSION + "\n"
                       : command != nullptr ? CommandHelp(*command)
