@@ -126,14 +126,11 @@ int Main(const std::vector<std::string>& arguments) {
         return std::cout.flush() ? exitcode::kOk : exitcode::kOutput;
     }
 
-    platform::SystemServices system;
     // Name look-ups wait for the name service at most as long as a connection attempt may take.
-    platform::posix::PosixSockets sockets(request.timeout);
-    platform::posix::PosixRegistry registry(
-        {}, request.quiet ? platform::posix::RegistryWarn([](const std::string&) {})
-                          : platform::posix::PosixRegistry::WarnOnStandardError);
+    platform::SystemServices system({request.timeout, request.quiet});
     if (request.command == "list") {
-        return PrintList(std::cout, request, registry, &registry, system.network);
+        return PrintList(std::cout, request, system.registry, system.registryOrigins(),
+                         system.network);
     }
     if (request.command == "serve-tester") {
         complus::LocalConnectionTester tester(
@@ -196,8 +193,8 @@ int Main(const std::vector<std::string>& arguments) {
         }
     });
     {
-        Checker checker({sockets, system.icmp, system.files, system.clock, system.processes,
-                         system.network, registry, &registry},
+        Checker checker({system.sockets, system.icmp, system.files, system.clock, system.processes,
+                         system.network, system.registry, system.registryOrigins()},
                         request, *reporter);
         try {
             Runners().at(request.command)(checker, request, password.password);

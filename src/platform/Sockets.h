@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,6 +23,10 @@ struct ServiceEntry {
     std::uint16_t portNetworkOrder = 0;
     std::string protocol;
 };
+
+// How long a host look-up waits for the name service unless told otherwise; after that it fails
+// with 11002 (the name service could not answer), as Windows Sockets reports a silent name server.
+inline constexpr std::chrono::milliseconds kDefaultLookupLimit{5000};
 
 // The sockets library as the TCP/IP diagnostics use it. Error numbers are those of Windows Sockets
 // (11001 host not found, 10093 no session, ...) on every system, so log lines read the same.

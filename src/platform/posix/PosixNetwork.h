@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/BoundedCall.h"
 #include "platform/Network.h"
-#include "platform/posix/BoundedCall.h"
 
 namespace virelo::platform::posix {
 

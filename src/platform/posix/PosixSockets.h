@@ -3,8 +3,8 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/BoundedCall.h"
 #include "platform/Sockets.h"
-#include "platform/posix/BoundedCall.h"
 
 namespace virelo::platform::posix {
 
@@ -17,8 +17,6 @@ namespace virelo::platform::posix {
 // server that does not answer.
 class PosixSockets : public Sockets {
 public:
-    static constexpr std::chrono::milliseconds kDefaultLookupLimit{5000};
-
     explicit PosixSockets(std::chrono::milliseconds lookupLimit = kDefaultLookupLimit)
         : lookupLimit_(lookupLimit) {}
 

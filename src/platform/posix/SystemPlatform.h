@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/SystemOptions.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixIcmp.h"
@@ -16,6 +17,14 @@ namespace virelo::platform {
 
 // The workstation's own services, as the program uses them outside tests.
 struct SystemServices {
+    explicit SystemServices(const SystemOptions& options = {})
+        : sockets(options.lookupLimit),
+          registry({}, options.quietRegistry ? posix::RegistryWarn([](const std::string&) {})
+                                             : posix::PosixRegistry::WarnOnStandardError) {}
+
+    // Where the registry view reads the server directory and the data sources from.
+    RegistryOrigins* registryOrigins() { return &registry; }
+
     posix::PosixSockets sockets;
     posix::PosixIcmp icmp;
     posix::PosixFiles files;

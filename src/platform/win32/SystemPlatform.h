@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegistryOrigins.h"
+#include "platform/SystemOptions.h"
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Icmp.h"
@@ -16,6 +18,12 @@ namespace virelo::platform {
 
 // The workstation's own services, as the program uses them outside tests.
 struct SystemServices {
+    // The registry of Windows raises no warnings: `quietRegistry` has nothing to silence.
+    explicit SystemServices(const SystemOptions& options = {}) : sockets(options.lookupLimit) {}
+
+    // The registry itself is read from no files that could be named.
+    RegistryOrigins* registryOrigins() { return nullptr; }
+
     win32::Win32Sockets sockets;
     win32::Win32Icmp icmp;
     win32::Win32Files files;

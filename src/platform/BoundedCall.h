@@ -9,16 +9,17 @@
 #include <system_error>
 #include <thread>
 
-namespace virelo::platform::posix {
+namespace virelo::platform {
 
 // Runs a blocking call of the C library that cannot be abandoned (a name look-up) on a helper
 // thread, and waits for it until a time limit. The helper owns what it fills, so a call that
 // outruns the limit is left to finish on its own; the next call of the same object first waits
 // for that one (within its own limit), so at most one such helper exists at a time.
 //
-// The C library has an asynchronous look-up (getaddrinfo_a), but it calls the library's own
-// getaddrinfo on a thread of its own, past any resolver put in front of the library (the
-// tests' nss_wrapper, for one); gethostbyname and gethostbyaddr have none at all.
+// Both systems use it: the C library's gethostbyname and gethostbyaddr, and those of Windows
+// Sockets, have no asynchronous form. (The C library's getaddrinfo_a calls the library's own
+// getaddrinfo on a thread of its own, past any resolver put in front of the library, such as
+// the tests' nss_wrapper.)
 template <typename Result>
 class BoundedCall {
 public:
@@ -65,4 +66,4 @@ private:
     std::shared_ptr<Job> overdue_;  // a call that outran its limit, if any
 };
 
-}  // namespace virelo::platform::posix
+}  // namespace virelo::platform
