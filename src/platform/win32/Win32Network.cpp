@@ -4,9 +4,15 @@
 #include <ws2tcpip.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
 
 #include "platform/win32/Text.h"
+
+// Windows 8 and later cancel an asynchronous look-up; mingw-w64's headers lack the declaration.
+extern "C" DECLSPEC_IMPORT int WSAAPI GetAddrInfoExCancel(LPHANDLE handle);
 
 namespace virelo::platform::win32 {
 namespace {
@@ -19,6 +25,8 @@ ResolveStatus FromResolverError(int error) {
             return ResolveStatus::NotFound;
         case WSATRY_AGAIN:
             return ResolveStatus::TryAgain;
+        case WSAETIMEDOUT:  // the time limit handed to GetAddrInfoExW
+            return ResolveStatus::TimedOut;
         default:
             return ResolveStatus::Failed;
     }
@@ -48,22 +56,74 @@ ConnectResult ConnectFailure(int error) {
     return result;
 }
 
-Endpoint ToEndpoint(const ADDRINFOW& info) {
+Endpoint ToEndpoint(int family, const sockaddr* address) {
     Endpoint endpoint;
     char text[INET6_ADDRSTRLEN] = {};
-    if (info.ai_family == AF_INET6) {
-        const auto& in6 = reinterpret_cast<const sockaddr_in6*>(info.ai_addr)->sin6_addr;
+    if (family == AF_INET6) {
+        const auto& in6 = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
         endpoint.ipv6 = true;
         endpoint.address.assign(in6.s6_addr, in6.s6_addr + 16);
         ::inet_ntop(AF_INET6, &in6, text, sizeof text);
     } else {
-        const auto& in4 = reinterpret_cast<const sockaddr_in*>(info.ai_addr)->sin_addr;
+        const auto& in4 = reinterpret_cast<const sockaddr_in*>(address)->sin_addr;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(&in4.s_addr);
         endpoint.address.assign(bytes, bytes + 4);
         ::inet_ntop(AF_INET, &in4, text, sizeof text);
     }
     endpoint.text = text;
     return endpoint;
+}
+
+// One asynchronous look-up, shared by the caller, who may stop waiting for it, and by its
+// completion routine, which Windows calls once the look-up has ended, however late. Whoever lets
+// go last frees the answer, so a look-up that outlives its caller leaves nothing behind.
+struct Lookup {
+    // What Windows is handed; the completion routine finds its look-up through it.
+    struct Call {
+        OVERLAPPED overlapped;
+        Lookup* lookup;
+    } call{{}, this};
+    std::wstring name;
+    ADDRINFOEXW hints{};
+    ADDRINFOEXW* answer = nullptr;
+    HANDLE cancel = nullptr;
+    std::shared_ptr<Lookup> self;  // the completion routine's share while the look-up runs
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::optional<int> error;  // set when the look-up has ended
+
+    ~Lookup() {
+        if (answer != nullptr) {
+            ::FreeAddrInfoExW(answer);
+        }
+    }
+};
+
+void CALLBACK LookupEnded(DWORD error, DWORD /*bytes*/, LPWSAOVERLAPPED overlapped) {
+    Lookup& lookup = *reinterpret_cast<Lookup::Call*>(overlapped)->lookup;
+    std::shared_ptr<Lookup> share;  // let go of after the lock, perhaps as the last owner
+    const std::lock_guard lock(lookup.mutex);
+    share = std::move(lookup.self);
+    lookup.error = static_cast<int>(error);
+    lookup.ended.notify_all();
+}
+
+ResolveResult Resolved(int error, const ADDRINFOEXW* answer) {
+    ResolveResult result;
+    if (error != 0) {
+        result.status = FromResolverError(error);
+        result.reason = SystemErrorText(static_cast<std::uint32_t>(error));
+        return result;
+    }
+    // mingw-w64 declares `ai_next` with another spelling of the structure's tag.
+    for (const ADDRINFOEXW* at = answer; at != nullptr;
+         at = reinterpret_cast<const ADDRINFOEXW*>(at->ai_next)) {
+        if (at->ai_family == AF_INET || at->ai_family == AF_INET6) {
+            result.endpoints.push_back(ToEndpoint(at->ai_family, at->ai_addr));
+        }
+    }
+    result.status = result.endpoints.empty() ? ResolveStatus::NotFound : ResolveStatus::Ok;
+    return result;
 }
 
 class Socket {
@@ -95,26 +155,35 @@ Win32Network::~Win32Network() {
     }
 }
 
-ResolveResult Win32Network::resolveHost(const std::string& host) {
-    ResolveResult result;
-    ADDRINFOW hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    ADDRINFOW* list = nullptr;
-    const int rc = ::GetAddrInfoW(Wide(host).c_str(), nullptr, &hints, &list);
-    if (rc != 0) {
-        result.status = FromResolverError(rc);
-        result.reason = SystemErrorText(static_cast<std::uint32_t>(rc));
-        return result;
+ResolveResult Win32Network::resolveHost(const std::string& host,
+                                        std::chrono::milliseconds timeout) {
+    auto lookup = std::make_shared<Lookup>();
+    lookup->self = lookup;
+    lookup->name = Wide(host);
+    lookup->hints.ai_family = AF_UNSPEC;
+    lookup->hints.ai_socktype = SOCK_STREAM;
+    const auto ms = std::max<std::int64_t>(0, timeout.count());
+    timeval limit{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
+    const int rc = ::GetAddrInfoExW(
+        lookup->name.c_str(), nullptr, NS_ALL, nullptr, &lookup->hints, &lookup->answer, &limit,
+        &lookup->call.overlapped,
+        reinterpret_cast<LPLOOKUPSERVICE_COMPLETION_ROUTINE>(&LookupEnded), &lookup->cancel);
+    if (rc != WSA_IO_PENDING) {
+        lookup->self.reset();  // ended at once: the completion routine is not called
+        return Resolved(rc, lookup->answer);
     }
-    for (const ADDRINFOW* at = list; at != nullptr; at = at->ai_next) {
-        if (at->ai_family == AF_INET || at->ai_family == AF_INET6) {
-            result.endpoints.push_back(ToEndpoint(*at));
-        }
+    std::unique_lock lock(lookup->mutex);
+    if (lookup->ended.wait_for(lock, timeout, [&] { return lookup->error.has_value(); })) {
+        return Resolved(*lookup->error, lookup->answer);
     }
-    ::FreeAddrInfoW(list);
-    result.status = result.endpoints.empty() ? ResolveStatus::NotFound : ResolveStatus::Ok;
-    return result;
+    lock.unlock();
+    // Windows stops the look-up and calls the completion routine. Wine keeps the time limit and
+    // the cancellation for later and calls it when its look-up ends of itself.
+    ::GetAddrInfoExCancel(&lookup->cancel);
+    ResolveResult late;
+    late.status = ResolveStatus::TimedOut;
+    late.reason = "no answer within " + std::to_string(timeout.count()) + " ms";
+    return late;
 }
 
 std::optional<std::uint16_t> Win32Network::tcpServicePort(const std::string& name) {

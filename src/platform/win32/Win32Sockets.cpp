@@ -34,7 +34,30 @@ ServiceEntry CopyEntry(const servent& s) {
     return entry;
 }
 
+// Runs one of the look-ups that fill the library's per-thread entry, and copies the entry out on
+// the same thread. WSAGetLastError is kept per thread too, so it is taken there as well.
+template <typename Call>
+std::pair<std::optional<HostEntry>, std::int32_t> LookUpHost(Call call) {
+    const hostent* found = call();
+    if (found == nullptr) {
+        return {std::nullopt, ::WSAGetLastError()};
+    }
+    return {CopyEntry(*found), 0};
+}
+
 }  // namespace
+
+std::optional<HostEntry> Win32Sockets::boundedLookUp(std::function<Found()> call) {
+    std::optional<Found> found = lookups_.run(std::move(call), lookupLimit_);
+    if (!found) {
+        lastError_ = WSATRY_AGAIN;
+        return std::nullopt;
+    }
+    if (!found->first) {
+        lastError_ = found->second;
+    }
+    return std::move(found->first);
+}
 
 void Win32Sockets::noteFailure() {
     lastError_ = ::WSAGetLastError();
@@ -65,22 +88,17 @@ std::int32_t Win32Sockets::hostName(std::string& name) {
 }
 
 std::optional<HostEntry> Win32Sockets::hostByName(const std::string& name) {
-    const hostent* found = ::gethostbyname(Ansi(name).c_str());
-    if (found == nullptr) {
-        noteFailure();
-        return std::nullopt;
-    }
-    return CopyEntry(*found);
+    return boundedLookUp([asked = Ansi(name)] {
+        return LookUpHost([&] { return ::gethostbyname(asked.c_str()); });
+    });
 }
 
 std::optional<HostEntry> Win32Sockets::hostByAddr(std::uint32_t addressNetworkOrder) {
-    const hostent* found =
-        ::gethostbyaddr(reinterpret_cast<const char*>(&addressNetworkOrder), 4, AF_INET);
-    if (found == nullptr) {
-        noteFailure();
-        return std::nullopt;
-    }
-    return CopyEntry(*found);
+    return boundedLookUp([addressNetworkOrder] {
+        return LookUpHost([&] {
+            return ::gethostbyaddr(reinterpret_cast<const char*>(&addressNetworkOrder), 4, AF_INET);
+        });
+    });
 }
 
 std::uint32_t Win32Sockets::inetAddr(const std::string& text) {

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <utility>
+
+#include "platform/BoundedCall.h"
 #include "platform/Sockets.h"
 
 namespace virelo::platform::win32 {
@@ -7,8 +12,15 @@ namespace virelo::platform::win32 {
 // Windows Sockets itself: the session calls, the host and service look-ups and inet_addr of
 // ws2_32. The look-ups exist only as narrow calls, so names cross in the ANSI code page; the
 // error numbers are Windows Sockets' own.
+//
+// gethostbyname and gethostbyaddr have no form that can be given a time limit or be cancelled:
+// each runs on a helper thread (see BoundedCall) and is waited for at most `lookupLimit`; after
+// that the look-up fails with 11002 (WSATRY_AGAIN), as the POSIX sockets do.
 class Win32Sockets : public Sockets {
 public:
+    explicit Win32Sockets(std::chrono::milliseconds lookupLimit = kDefaultLookupLimit)
+        : lookupLimit_(lookupLimit) {}
+
     std::int32_t startup(std::uint16_t version) override;
     std::int32_t cleanup() override;
     std::int32_t hostName(std::string& name) override;
@@ -24,7 +36,12 @@ public:
 private:
     // Keeps WSAGetLastError of the call that just failed; later calls may change it.
     void noteFailure();
+    // The entry found, or the Windows Sockets error number of the helper thread that looked.
+    using Found = std::pair<std::optional<HostEntry>, std::int32_t>;
+    std::optional<HostEntry> boundedLookUp(std::function<Found()> call);
 
+    std::chrono::milliseconds lookupLimit_;
+    BoundedCall<Found> lookups_;
     std::int32_t lastError_ = 0;
 };
 
