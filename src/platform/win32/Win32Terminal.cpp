@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "platform/win32/Text.h"
 
 namespace virelo::platform::win32 {
@@ -86,6 +88,80 @@ std::optional<std::string> Win32Terminal::readHidden(const std::string& prompt) 
         return std::nullopt;
     }
     return Utf8(line);
+}
+
+Win32Terminal::~Win32Terminal() {
+    if (colouredOutput_ != nullptr) {
+        ::SetConsoleMode(colouredOutput_, savedOutputMode_);
+    }
+}
+
+bool Win32Terminal::outputIsTerminal() {
+    HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    // A file or a pipe is no character device; a character device that is no console (NUL, a
+    // serial port) has no console mode.
+    if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+        ::GetFileType(output) != FILE_TYPE_CHAR || !::GetConsoleMode(output, &mode)) {
+        return false;
+    }
+    if ((mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0) {
+        return true;
+    }
+    if (!::SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) {
+        return false;
+    }
+    colouredOutput_ = output;
+    savedOutputMode_ = mode;
+    return true;
+}
+
+namespace {
+
+// The handler of the first interruption, called once; the console's control handler is a plain
+// function, which can reach it only here.
+std::function<void(const Interruption&)> gOnInterrupt;
+std::atomic_flag gInterrupted = ATOMIC_FLAG_INIT;
+
+BOOL WINAPI NoteInterruption(DWORD event) {
+    Interruption interruption;
+    switch (event) {
+        case CTRL_C_EVENT:
+            interruption = {130, "CTRL_C_EVENT"};
+            break;
+        case CTRL_BREAK_EVENT:
+            interruption = {130, "CTRL_BREAK_EVENT"};
+            break;
+        case CTRL_CLOSE_EVENT:
+            interruption = {143, "CTRL_CLOSE_EVENT"};
+            break;
+        case CTRL_LOGOFF_EVENT:
+            interruption = {143, "CTRL_LOGOFF_EVENT"};
+            break;
+        case CTRL_SHUTDOWN_EVENT:
+            interruption = {143, "CTRL_SHUTDOWN_EVENT"};
+            break;
+        default:
+            return FALSE;  // not ours: the next handler decides
+    }
+    // Later interruptions are taken and dropped while the first one ends the program. (After a
+    // close, log-off or shut-down Windows ends the program once this returns, in any case.)
+    if (!gInterrupted.test_and_set()) {
+        gOnInterrupt(interruption);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void Win32Terminal::onInterrupt(std::function<void(const Interruption&)> handler) {
+    if (gOnInterrupt) {
+        return;  // already watched
+    }
+    gOnInterrupt = std::move(handler);
+    // A program started in a process group of its own keeps ignoring Ctrl-C, as Windows meant;
+    // Ctrl-Break still reaches it.
+    ::SetConsoleCtrlHandler(NoteInterruption, TRUE);
 }
 
 }  // namespace virelo::platform::win32
