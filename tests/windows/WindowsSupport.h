@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "general/General.h"
 #include "platform/Clock.h"
@@ -19,41 +20,6 @@
 #include "platform/win32/Win32Processes.h"
 
 namespace virelo::test {
-
-// Runs a command line through cmd.exe and waits for it: its exit code and what it wrote on
-// standard output and standard error, together.
-struct Ran {
-    int exitCode = -1;
-    std::string out;
-};
-
-inline Ran RunCaptured(const std::string& commandLine) {
-    Ran ran;
-    // cmd /c drops the outer quotes and keeps those inside.
-    FILE* pipe = ::_wpopen(platform::win32::Wide("\"" + commandLine + " 2>&1\"").c_str(), L"rb");
-    if (pipe == nullptr) {
-        return ran;
-    }
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-        ran.out.append(buffer, n);
-    }
-    ran.exitCode = ::_pclose(pipe);
-    return ran;
-}
-
-// Sets an environment variable for the length of a test; it is unset afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const std::string& name, const std::string& value)
-        : name_(platform::win32::Wide(name)) {
-        ::SetEnvironmentVariableW(name_.c_str(), platform::win32::Wide(value).c_str());
-    }
-    ~ScopedEnv() { ::SetEnvironmentVariableW(name_.c_str(), nullptr); }
-
-private:
-    std::wstring name_;
-};
 
 // A private directory under the temporary directory, removed with its content at the end.
 class TempDir {
@@ -77,11 +43,69 @@ private:
     std::filesystem::path path_;
 };
 
+// Runs a command line (no shell) and waits for it: its exit code and what it wrote on standard
+// output and standard error, together. While it runs, `meanwhile` is shown its output so far,
+// every tenth of a second, until it returns true.
+struct Ran {
+    int exitCode = -1;
+    std::string out;
+};
+
+inline Ran RunCaptured(const std::string& commandLine,
+                       const std::function<bool(const std::string&)>& meanwhile = {}) {
+    const TempDir dir;
+    const std::filesystem::path file(dir.file("out.txt"));
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const HANDLE out = ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                     CREATE_NEW, 0, nullptr);
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = start.hStdError = out;
+    PROCESS_INFORMATION child{};
+    std::wstring line = platform::win32::Wide(commandLine);
+    const auto shown = [&] {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    Ran ran;
+    if (::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start,
+                         &child)) {
+        while (meanwhile && ::WaitForSingleObject(child.hProcess, 100) == WAIT_TIMEOUT &&
+               !meanwhile(shown())) {
+        }
+        DWORD exitCode = 0;
+        ::WaitForSingleObject(child.hProcess, INFINITE);
+        ::GetExitCodeProcess(child.hProcess, &exitCode);
+        ran.exitCode = static_cast<int>(exitCode);
+        ::CloseHandle(child.hThread);
+        ::CloseHandle(child.hProcess);
+    }
+    ::CloseHandle(out);
+    ran.out = shown();
+    return ran;
+}
+
+// Sets an environment variable for the length of a test; it is unset afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const std::string& value)
+        : name_(platform::win32::Wide(name)) {
+        ::SetEnvironmentVariableW(name_.c_str(), platform::win32::Wide(value).c_str());
+    }
+    ~ScopedEnv() { ::SetEnvironmentVariableW(name_.c_str(), nullptr); }
+
+private:
+    std::wstring name_;
+};
+
 // A TCP listener on 127.0.0.1 with a port of its own: connections complete in its backlog
-// without being accepted. Closing it leaves a port that refuses.
+// without being accepted. Closing it leaves a port that refuses. A `silent` one has its short
+// backlog filled by connections of its own, so that a new one gets no answer at all (where the
+// system drops a connection beyond the backlog, as Linux does, rather than refusing it).
 class Listener {
 public:
-    Listener() {
+    explicit Listener(bool silent = false) {
         WSADATA data{};
         ::WSAStartup(MAKEWORD(2, 2), &data);
         socket_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -90,13 +114,21 @@ public:
         address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
         int length = sizeof address;
         if (::bind(socket_, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
-            ::listen(socket_, 8) == 0 &&
+            ::listen(socket_, silent ? 1 : 8) == 0 &&
             ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
             port_ = ::ntohs(address.sin_port);
+        }
+        // Linux, under Wine, queues two connections on a backlog of one and drops the next.
+        for (int i = 0; silent && i < 2; ++i) {
+            fillers_.push_back(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+            ::connect(fillers_.back(), reinterpret_cast<sockaddr*>(&address), length);
         }
     }
     ~Listener() {
         close();
+        for (const SOCKET filler : fillers_) {
+            ::closesocket(filler);
+        }
         ::WSACleanup();
     }
     std::uint16_t port() const { return port_; }
@@ -110,6 +142,7 @@ public:
 private:
     SOCKET socket_ = INVALID_SOCKET;
     std::uint16_t port_ = 0;
+    std::vector<SOCKET> fillers_;
 };
 
 // Set by scripts/test-windows.sh, which runs the tests in a throw-away Wine prefix inside a

@@ -1,17 +1,23 @@
 // The log files and the process launcher over the file and process calls of Windows, and
-// virelo-check.exe as a whole program: its JSON report, and a diagnosis of a server that the
-// registry's server directory names.
+// virelo-check.exe as a whole program: its JSON report, a diagnosis of a server that the
+// registry's server directory names, and partners that stay silent.
 #include "WindowsSupport.h"
 
-#include "platform/CoreDumps.h"
-
+#include <chrono>
 #include <fstream>
 #include <nlohmann/json.hpp>
+
+#include "platform/CoreDumps.h"
+#include "platform/win32/Win32Icmp.h"
+#include "platform/win32/Win32Network.h"
+#include "platform/win32/Win32Sockets.h"
 
 namespace virelo::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 std::string FileText(const std::string& path) {
     std::ifstream in(fs::u8path(path), std::ios::binary);
@@ -81,8 +87,7 @@ TEST(CoreDumpsTest, NoCrashReportIsOffered) {
 class CheckExeTest : public ::testing::Test {
 protected:
     nlohmann::json check(const std::string& arguments, int expectedExit) {
-        const Ran ran = RunCaptured("\"" + files.programDirectory() +
-                                    "\\virelo-check.exe\" --json " + arguments);
+        const Ran ran = RunCaptured(exe + " --json " + arguments);
         EXPECT_EQ(ran.exitCode, expectedExit) << arguments << "\n" << ran.out;
         const auto doc = nlohmann::json::parse(ran.out, nullptr, false);
         EXPECT_FALSE(doc.is_discarded()) << ran.out;
@@ -98,20 +103,18 @@ protected:
     TempDir temp;
     ScopedEnv tempEnv{"TEMP", temp.path()};
     platform::win32::Win32Files files;
+    std::string exe = "\"" + files.programDirectory() + "\\virelo-check.exe\"";
     Listener listener;
 };
 
 TEST_F(CheckExeTest, HostServiceAndNativeChecksAsJson) {
-    nlohmann::json doc = check("host localhost", 0);
-    EXPECT_EQ(Layers(doc), "resolve+ echo+ ");
-    doc = check("service http", 0);
-    EXPECT_EQ(doc["checks"][0]["message"], "service http is port 80/tcp");
+    EXPECT_EQ(Layers(check("host localhost", 0)), "resolve+ echo+ ");
+    EXPECT_EQ(check("service http", 0)["checks"][0]["message"],
+              "service http is port 80/tcp, aliases www");
     check("service no-such-service", 12);
-    doc = check("native srv --host 127.0.0.1 --protocol kasoctcp --service " +
-                    std::to_string(listener.port()),
-                0);
-    EXPECT_EQ(doc["checks"][0]["code"], 0);
-    EXPECT_EQ(doc["checks"][0]["state"], "01V01");
+    EXPECT_EQ(check("native s --host 127.0.0.1 --port " + std::to_string(listener.port()),
+                    0)["checks"][0]["state"],
+              "01V01");
     EXPECT_TRUE(fs::is_empty(fs::u8path(temp.path()))) << "every check deletes its log file";
 }
 
@@ -122,13 +125,85 @@ TEST_F(CheckExeTest, DiagnoseWalksTheLayersOfAServerOfTheRegistry) {
     ASSERT_TRUE(RegAdd(key, "HOST", "REG_SZ", "localhost"));
     ASSERT_TRUE(RegAdd(key, "SERVICE", "REG_SZ", std::to_string(listener.port())));
     ASSERT_TRUE(RegAdd(key, "PROTOCOL", "REG_SZ", "kasoctcp"));
-    EXPECT_EQ(Layers(check("diagnose winsrv", 0)), "resolve+ echo+ listener+ ");
+    EXPECT_EQ(Layers(check("diagnose winsrv", 0)), "resolve+ echo+ service+ listener+ ");
+    const std::string port = std::to_string(listener.port());
+    EXPECT_EQ(check("list servers", 0)["servers"][0].dump(),
+              R"({"host":"localhost","name":"winsrv","options":"Not Found","protocol":"kasoctcp",)"
+              R"("service":")" +
+                  port + R"(","source":"registry"})");
     listener.close();
-    EXPECT_EQ(Layers(check("diagnose winsrv", 13)), "resolve+ echo+ listener- ");
+    EXPECT_EQ(Layers(check("diagnose winsrv", 13)), "resolve+ echo+ service+ listener- ");
+    EXPECT_EQ(Layers(check("diagnose --host 127.0.0.1 --port " + port, 13)),
+              "resolve+ echo+ service+ listener- ");
+    // Plain text, through a pipe: no colours; as a monitoring plugin, one line and 2.
+    const Ran plain = RunCaptured(exe + " --plugin diagnose winsrv");
+    EXPECT_EQ(plain.exitCode, 2);
+    EXPECT_EQ(plain.out.rfind("VIRELO CRITICAL - listener winsrv (localhost, " + port, 0), 0u)
+        << plain.out;
+    EXPECT_EQ(RunCaptured(exe + " diagnose winsrv").out.find('\x1b'), std::string::npos);
     ASSERT_TRUE(RegAdd(key, "SERVICE", "REG_SZ", "no-such-service"));
     EXPECT_EQ(Layers(check("diagnose winsrv", 12)), "resolve+ echo+ service- ");
     EXPECT_EQ(Layers(check("diagnose no-such-server", 16)), "directory- ");
     RegDelete(key);
+}
+
+// Partners that stay silent: a name server that never answers, an echo service that ignores
+// requests and a listener whose queue is full, each given up on at its time limit, and a check
+// interrupted with Ctrl-C while it waits. They run in the silent part of scripts/test-windows.sh:
+// a private network namespace whose names come from a name server on 127.0.0.53 (which the test
+// holds open and never answers) and whose loopback ignores echo requests.
+class SilentNetworkTest : public CheckExeTest {
+protected:
+    void SetUp() override {
+        if (std::getenv("VIRELO_SILENT_NETWORK") == nullptr) {
+            GTEST_SKIP() << "needs the silent network of scripts/test-windows.sh (a name server "
+                            "that never answers, echo requests ignored)";
+        }
+        sockaddr_in address{AF_INET, ::htons(53), {}, {}};
+        address.sin_addr.s_addr = ::htonl(0x7F000035);  // 127.0.0.53, as resolv.conf names it
+        ASSERT_EQ(::bind(nameServer, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    }
+    void TearDown() override { ::closesocket(nameServer); }
+
+    Listener full{true};  // its session (WSAStartup) serves the name server's socket too
+    SOCKET nameServer = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+};
+
+TEST_F(SilentNetworkTest, LookUpsAndEchoesGiveUpAtTheirTimeLimits) {
+    auto start = Clock::now();
+    const auto resolved = platform::win32::Win32Network().resolveHost("db.silent.test", 500ms);
+    EXPECT_EQ(resolved.status, platform::ResolveStatus::TimedOut) << resolved.reason;
+    platform::win32::Win32Sockets sockets(500ms);
+    EXPECT_FALSE(sockets.hostByName("db.silent.test"));
+    EXPECT_EQ(sockets.lastError(), 11002);
+    EXPECT_LT(Clock::now() - start, 3s);
+    platform::EchoResult echo;
+    std::string failure;
+    ASSERT_TRUE(platform::win32::Win32Icmp().sendEcho(0x0100007F, "x", 500, echo, failure));
+    EXPECT_EQ(echo.status, 11010);
+    // virelo-check's look-ups wait as long as its --timeout, not the default five seconds.
+    start = Clock::now();
+    EXPECT_EQ(RunCaptured(exe + " host db.silent.test --timeout 1").exitCode, 10);
+    EXPECT_LT(Clock::now() - start, 4s);
+}
+
+TEST_F(SilentNetworkTest, AFullListenerTimesOutAndCtrlCEndsTheWaitWith130) {
+    const std::string target = "--host 127.0.0.1 --port " + std::to_string(full.port());
+    EXPECT_EQ(check("native x " + target + " --timeout 1", 13)["checks"][0]["code"], -1811);
+
+    // A console of our own, shared with the check: Ctrl-C reaches every program attached to it
+    // (this one takes it and goes on). The listener is the check's last layer: it waits once the
+    // service has been reported.
+    ::FreeConsole();
+    ASSERT_TRUE(::AllocConsole());
+    ::SetConsoleCtrlHandler([](DWORD) { return TRUE; }, TRUE);
+    const Ran ran =
+        RunCaptured(exe + " diagnose " + target + " --timeout 30", [](const std::string& shown) {
+            return shown.find("== service") != std::string::npos &&
+                   ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+        });
+    EXPECT_EQ(ran.exitCode, 130) << ran.out;
+    EXPECT_NE(ran.out.find("interrupted by CTRL_C_EVENT"), std::string::npos) << ran.out;
 }
 
 }  // namespace

@@ -14,6 +14,11 @@ namespace virelo::platform::win32 {
 // stays open (sharing reading, writing and deletion with everybody, so that the Java test class
 // can write it) so that its file index cannot pass to another file while it is in use. Links and
 // other reparse points are opened as themselves and refused, never followed.
+//
+// There is no cache directory (the defaults of Files): the JDBC ping's start-up archive would
+// need a place such as %LOCALAPPDATA%\virelo with its ownership checked, and it cannot be tried
+// here (no Windows Java under Wine), while the Java test class still refuses its log file on
+// Windows. The JVM then starts without an archive.
 class Win32Files : public Files {
 public:
     Win32Files();
