@@ -134,7 +134,8 @@ int Main(const std::vector<std::string>& arguments) {
     }
     if (request.command == "serve-tester") {
         complus::LocalConnectionTester tester(
-            system.network, registry, std::chrono::ceil<std::chrono::seconds>(request.timeout));
+            system.network, system.registry,
+            std::chrono::ceil<std::chrono::seconds>(request.timeout));
         complus::ServeTester(tester, std::cin, std::cout);
         return exitcode::kOk;
     }
@@ -150,7 +151,7 @@ int Main(const std::vector<std::string>& arguments) {
                               exitcode::kOutput);
             }
         }
-        header = report::GatherHeader({system.files, system.processes, &registry,
+        header = report::GatherHeader({system.files, system.processes, system.registryOrigins(),
                                        std::string("virelo-check ") + VIRELO_VERSION, "",
                                        request.command == "jdbc"});
     }

@@ -1,10 +1,9 @@
 #include "report/OdbcFacts.h"
 
-#include <sql.h>
-#include <sqlext.h>
 #include <algorithm>
 
 #include "complus/OdbcHandles.h"
+#include "platform/Odbc.h"
 #include "platform/OdbcLibrary.h"
 #include "platform/SystemFacts.h"
 

@@ -6,10 +6,12 @@
 #include <chrono>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "platform/CoreDumps.h"
 #include "platform/win32/Win32Icmp.h"
 #include "platform/win32/Win32Network.h"
+#include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Sockets.h"
 
 namespace virelo::test {
@@ -116,6 +118,51 @@ TEST_F(CheckExeTest, HostServiceAndNativeChecksAsJson) {
                     0)["checks"][0]["state"],
               "01V01");
     EXPECT_TRUE(fs::is_empty(fs::u8path(temp.path()))) << "every check deletes its log file";
+}
+
+// The support report's facts as Windows gives them: the machine's names, the clock with its
+// offset, the program's own variables, odbc32 where it was loaded from.
+TEST_F(CheckExeTest, ReportHeaderFromWindowsFacts) {
+    const nlohmann::json env = check("report", 0)["environment"];
+    if (InPrivatePrefix()) {  // in the namespaces of scripts/test-windows.sh
+        EXPECT_EQ(env["host_name"], "test-ws");
+    }
+    EXPECT_FALSE(env["qualified_name"].get<std::string>().empty());
+    EXPECT_TRUE(std::regex_match(env["created"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)")))
+        << env["created"];
+    EXPECT_TRUE(
+        std::regex_match(env["kernel_release"].get<std::string>(), std::regex(R"(\d+\.\d+\.\d+)")))
+        << env["kernel_release"];
+    EXPECT_EQ(env["variables"]["TEMP"], temp.path());
+    if (const char* dsn = std::getenv("VIRELO_SQLITE_DSN")) {
+        EXPECT_EQ(env["variables"]["VIRELO_SQLITE_DSN"], dsn);
+    }
+    EXPECT_TRUE(std::regex_search(env["odbc"]["library"].get<std::string>(),
+                                  std::regex(R"(\\odbc32\.dll$)", std::regex::icase)))
+        << env["odbc"]["library"];
+}
+
+// A program run for its output: what it writes on either output, cut at the limit; one that
+// cannot be started says why; one that keeps waiting is ended at the time limit.
+TEST_F(CheckExeTest, ProgramsRunForTheirOutput) {
+    platform::win32::Win32Processes processes;
+    platform::CapturedRun run = processes.runCapturing(exe + " --version", 10s, 4096);
+    EXPECT_TRUE(run.started && !run.timedOut) << run.failure;
+    EXPECT_EQ(run.output.rfind("virelo-check ", 0), 0u) << run.output;
+    EXPECT_EQ(processes.runCapturing(exe + " --version", 10s, 4).output, "vire");
+    // A refused option is told on the error output.
+    EXPECT_EQ(processes.runCapturing(exe + " --bogus", 10s, 4096)
+                  .output.rfind("virelo-check: unknown option --bogus", 0),
+              0u);
+    run = processes.runCapturing("no-such-program.exe", 10s, 4096);
+    EXPECT_FALSE(run.started);
+    EXPECT_FALSE(run.failure.empty());
+    // serve-tester waits for requests on its input, which stays open.
+    const auto start = Clock::now();
+    run = processes.runCapturing(exe + " serve-tester", 500ms, 4096);
+    EXPECT_TRUE(run.started && run.timedOut);
+    EXPECT_LT(Clock::now() - start, 5s);
 }
 
 TEST_F(CheckExeTest, DiagnoseWalksTheLayersOfAServerOfTheRegistry) {

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwctype>
 
+#include "platform/CommandLine.h"
+#include "platform/PipedProcess.h"
 #include "platform/win32/Text.h"
 
 namespace virelo::platform::win32 {
@@ -94,6 +97,35 @@ std::int32_t Win32Processes::runAndWait(const std::string& commandLine, const En
     ::CloseHandle(process.hProcess);
     ::CloseHandle(process.hThread);
     return 0;
+}
+
+CapturedRun Win32Processes::runCapturing(const std::string& commandLine,
+                                         std::chrono::milliseconds timeout, std::size_t limit) {
+    CapturedRun run;
+    const std::vector<std::string> argv = SplitCommandLine(commandLine);
+    if (argv.empty() || argv.front().empty()) {
+        run.failure = "no program named";
+        return run;
+    }
+    PipedStart start = StartPipedProcess(argv, {});
+    if (!start.process) {
+        run.failure = start.reason;
+        return run;
+    }
+    run.started = true;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    std::string line;
+    PipeStatus status = PipeStatus::Ok;
+    while (run.output.size() < limit &&
+           (status = start.process->readLine(line, deadline)) == PipeStatus::Ok) {
+        run.output += line + "\n";
+    }
+    run.timedOut = status == PipeStatus::TimedOut;
+    start.process->finish(run.timedOut ? std::chrono::steady_clock::now() : deadline);
+    // The error output follows the standard output (a pipe of its own keeps it).
+    run.output += start.process->errorOutput();
+    run.output.resize(std::min(run.output.size(), limit));
+    return run;
 }
 
 }  // namespace virelo::platform::win32
