@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "platform/SystemFacts.h"
-#include "platform/posix/BoundedCall.h"
+#include "platform/BoundedCall.h"
 
 extern char** environ;
 
@@ -111,7 +111,7 @@ MachineFacts ReadMachineFacts() {
     }
     // A name service that does not answer costs the report this one field, not its time: the
     // look-up is bounded like every other look-up of the program.
-    static posix::BoundedCall<std::string> lookup;
+    static BoundedCall<std::string> lookup;
     const std::string name = facts.hostName;
     facts.qualifiedName = lookup.run([name] { return CanonicalName(name); }, kFactLookupLimit)
                               .value_or(std::string());
