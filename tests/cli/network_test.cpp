@@ -3,10 +3,16 @@
 // the test hosts file), no way off the machine, and a name server the test can hold silent.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "cli/CheckFixture.h"
 
@@ -82,6 +88,24 @@ TEST_F(CliNamespaceTest, ASilentNameServerHoldsNoCheckLongerThanTheTimeout) {
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << row.line;
     }
     ::close(server);
+}
+
+// A report file on a disk that is full by the time the run is written to it (the namespace lets
+// the test mount a small file system of its own): the run's output is still printed, the part of
+// a report is removed, and the exit code says that output was lost.
+TEST_F(CliNamespaceTest, AReportThatCannotBeWrittenIsRemovedAndTheRunExits74) {
+    const std::string disk = temp.file("disk");
+    ASSERT_EQ(::mkdir(disk.c_str(), 0700), 0);
+    ASSERT_EQ(::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=4k"), 0) << std::strerror(errno);
+    // The name can still be reserved, but none of the text fits.
+    std::ofstream(disk + "/filler") << std::string(64 * 1024, 'x');
+    const auto result = run("--report " + disk + "/r.txt service http");
+    EXPECT_EQ(result.exitCode, 74) << result.out << result.err;
+    EXPECT_NE(result.out.find("== service http/tcp: OK"), std::string::npos) << result.out;
+    EXPECT_TRUE(result.err.starts_with("virelo-check: the report could not be written: "))
+        << result.err;
+    EXPECT_FALSE(std::filesystem::exists(disk + "/r.txt"));
+    ::umount2(disk.c_str(), MNT_DETACH);
 }
 
 }  // namespace
