@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "cli/CheckFixture.h"
+#include "platform/System.h"
 
 namespace virelo::cli {
 namespace {
@@ -26,6 +27,14 @@ protected:
             GTEST_SKIP() << "runs only inside the namespace made by run_in_netns.sh";
         }
         CheckFixture::SetUp();
+    }
+    // The namespace's name server (127.0.0.53), held open and never answering; its own
+    // time-out is 30 seconds.
+    static int SilentNameServer() {
+        const int server = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{AF_INET, htons(53), {htonl(0x7F000035)}, {}};
+        EXPECT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        return server;
     }
 };
 
@@ -63,9 +72,7 @@ TEST_F(CliNamespaceTest, VerdictsHoldWhereEchoIsDroppedForIpv6OnlyHostsAndInDriv
 // A name server that never answers (its own time-out is 30 seconds): every look-up gives up
 // after --timeout and is reported as the name service's failure, before any driver starts.
 TEST_F(CliNamespaceTest, ASilentNameServerHoldsNoCheckLongerThanTheTimeout) {
-    const int server = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{AF_INET, htons(53), {htonl(0x7F000035)}, {}};  // 127.0.0.53
-    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const int server = SilentNameServer();
     temp.write("odbc.ini", "[Silent]\nDriver=" + std::string(test::kPostgresDriver) +
                                "\nServername=db.silent.test\n");
     const std::vector<Row> rows = {
@@ -87,6 +94,21 @@ TEST_F(CliNamespaceTest, ASilentNameServerHoldsNoCheckLongerThanTheTimeout) {
                    {}, {{"LD_PRELOAD", std::nullopt}});
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << row.line;
     }
+    ::close(server);
+}
+
+// The window's services as it sets them up (no limit given): a host look-up gives up on a silent
+// name server after five seconds, as the name service's failure.
+TEST_F(CliNamespaceTest, TheWindowsLookUpsGiveUpOnASilentNameServerAfterFiveSeconds) {
+    const int server = SilentNameServer();
+    platform::SystemServices system;
+    ASSERT_EQ(system.sockets.startup(0x0101), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(system.sockets.hostByName("db.silent.test"));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(system.sockets.lastError(), platform::wsa::kTryAgain);
+    EXPECT_GE(waited, std::chrono::milliseconds(4500));
+    EXPECT_LT(waited, std::chrono::seconds(8));
     ::close(server);
 }
 
