@@ -109,7 +109,9 @@ installs a bash completion of commands, options, servers and data sources.
 Passwords are never taken from the command line, where other users can read
 them: they come from --password-file, else from the environment variable
 VIRELO_PASSWORD, else from a prompt without echo when standard input is a
-terminal. No password is ever printed.
+terminal. A password is never printed where it is marked as one (PWD=,
+Password=, password:, user:secret@host); the one given is also hidden wherever
+else it stands as a word of 8 characters or more, not all of them letters.
 
 )";
     return text + kExitCodes;
