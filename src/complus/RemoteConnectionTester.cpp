@@ -205,6 +205,14 @@ void RemoteConnectionTester::Fail(const std::string& what, PipeStatus status,
         number = kUnavailable;
         reason = "no answer came within " + Spoken(settings_.Bound()) +
                  "; the channel was closed and the next use opens a new one";
+        // A driver may try a silent server more than once, each time for its whole login
+        // time-out: the wait may have been the database's, not the channel's.
+        if (what == "Connect") {
+            reason +=
+                ". The tester there may still have been waiting for the database server: "
+                "some drivers try a server that does not answer more than once within "
+                "their login time-out";
+        }
     } else if (!closed) {
         std::string shown = general::MaskPasswords(answer.substr(0, 80), password);
         reason = "the answer is not of the tester protocol (\"" + shown +

@@ -153,6 +153,19 @@ TEST(RemoteTesterTest, EveryFailureOfTheChannelRaisesItsReasonWithinTheBound) {
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(3)) << "the bound holds";
         EXPECT_THAT(ssh.env(), Not(HasSubstr("Env-Secret-42")));
     }
+    // A connection left unanswered: the reason does not put the whole blame on the channel.
+    StandInSsh silent(hello + "read -r line; sleep 30");
+    RemoteConnectionTester tester(silent.settings(std::chrono::milliseconds(300)));
+    bool connected = true;
+    try {
+        tester.Connect("DSN=Sales", connected);
+        ADD_FAILURE() << "no error raised";
+    } catch (const Error& error) {
+        EXPECT_THAT(error.description(),
+                    HasSubstr("within 300 ms; the channel was closed and the next use opens a "
+                              "new one. The tester there may still have been waiting for the "
+                              "database server"));
+    }
 }
 
 // The channel's command line; a broken channel is opened again on the next use, and the password
