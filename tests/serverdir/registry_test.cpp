@@ -300,13 +300,18 @@ TEST_F(BadInput, BrokenFilesWarnAndTheRestStillLoads) {
     write("truncated.reg", whole.substr(0, whole.size() - 41));
     // Names longer than the registry allows, one of them sorting first, are skipped and hide
     // nothing: every other server is listed, one with a name of 255 characters too. A value of
-    // 4 MB is "Not Found" for the reader's buffer, and the other values are still read.
+    // 4 MB is "Not Found" for the reader's buffer, and the other values are still read. A key
+    // nested deeper than a registry's 512 levels is skipped as well.
     const std::string longest(255, '2');
-    write("good.reg",
-          Regedit5(kHostsLine + std::string(2048, '0') + "]\r\n\"HOST\"=\"x\"\r\n" + kHostsLine +
-                   std::string(256, '1') + "]\r\n" +
-                   RegServer("ol_good", "g", std::string(4 << 20, '9')) +
-                   RegServer(longest, "h255") + "\"" + std::string(16384, 'v') + "\"=\"x\"\r\n"));
+    std::string deep = kHostsLine + std::string("ol_deep");
+    for (int level = 5; level <= 513; ++level) {
+        deep += "\\k";
+    }
+    write("good.reg", Regedit5(kHostsLine + std::string(2048, '0') + "]\r\n\"HOST\"=\"x\"\r\n" +
+                               kHostsLine + std::string(256, '1') + "]\r\n" +
+                               RegServer("ol_good", "g", std::string(4 << 20, '9')) +
+                               RegServer(longest, "h255") + "\"" + std::string(16384, 'v') +
+                               "\"=\"x\"\r\n" + deep + "]\r\n\"HOST\"=\"x\"\r\n"));
     write("sqlhosts",
           "ol_short onsoctcp only-three\n"
           "ol_text onsoctcp text-host 1\n"
@@ -333,6 +338,7 @@ TEST_F(BadInput, BrokenFilesWarnAndTheRestStillLoads) {
         {"good.reg:3:", "a key name longer than 255 characters"},
         {"good.reg:5:", "a key name longer than 255 characters"},
         {"good.reg:18:", "a value name longer than 16383 characters"},
+        {"good.reg:19:", "a key nested deeper than 512 levels"},
         {"sqlhosts:6:", "a server name longer than 255 characters"}};
     for (const auto& [file, text] : expected) {
         EXPECT_EQ(1, warned(file, text)) << file << " " << text << "\n" << allWarnings();

@@ -171,7 +171,8 @@ private:
             warn(line, "a root key cannot be deleted; the line is skipped");
             return;
         }
-        for (std::size_t start = 0; start < path.size();) {
+        std::size_t depth = 0;
+        for (std::size_t start = 0; start < path.size(); ++depth) {
             const std::size_t end = std::min(path.find('\\', start), path.size());
             if (Utf16Length(path.substr(start, end - start)) > kMaxKeyName) {
                 warn(line, "a key name longer than " + std::to_string(kMaxKeyName) +
@@ -179,6 +180,11 @@ private:
                 return;
             }
             start = end + 1;
+        }
+        if (depth > kMaxKeyDepth) {
+            warn(line, "a key nested deeper than " + std::to_string(kMaxKeyDepth) +
+                           " levels; the key and its values are skipped");
+            return;
         }
         out_.keys.push_back({root_, std::string(path), remove, line, {}});
         state_ = remove ? State::Skipped : State::Open;

@@ -45,6 +45,9 @@ struct RegFile {
 // in a Windows registry, and would hide its neighbours from a reader whose buffer it overflows.
 inline constexpr std::size_t kMaxKeyName = 255;
 inline constexpr std::size_t kMaxValueName = 16383;
+// A Windows registry tree is at most 512 levels deep. Deeper keys from a hostile export would
+// also cost the tree one stack frame per level wherever it is walked, copied or freed.
+inline constexpr std::size_t kMaxKeyDepth = 512;
 
 // Parses a registry export file as the Windows registry editor writes it ("Windows Registry
 // Editor Version 5.00" or "REGEDIT4", see DecodeRegText for the encodings). A line that cannot be
@@ -52,7 +55,8 @@ inline constexpr std::size_t kMaxValueName = 16383;
 // line gives one warning and no edits. Only the HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER roots
 // are kept. The hex(1), hex(2) and hex(7) data are text: UTF-16 in a version 5.00 file, in the
 // file's code page in a REGEDIT4 file; both are converted to UTF-8 as the quoted texts are. Key
-// and value names longer than the registry allows are skipped with a warning.
+// and value names longer than the registry allows, and keys nested deeper, are skipped with a
+// warning.
 RegFile ParseRegFile(std::string_view bytes);
 
 // Makes the file's changes to the tree, in order.
