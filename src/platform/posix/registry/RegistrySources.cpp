@@ -171,6 +171,7 @@ bool RegistrySources::refresh() {
             warn(sqlhosts_.path, sqlhosts_.parsed.warnings);
         }
     }
+    originsStale_ = originsStale_ || changed;
     return changed;
 }
 
@@ -344,21 +345,27 @@ std::vector<RegistrySource> RegistrySources::files() const {
 }
 
 std::string RegistrySources::origin(HKey root, const std::string& path) const {
-    const std::string folded = RegistryFold(path);
-    for (auto file = regFiles_.rbegin(); file != regFiles_.rend(); ++file) {
-        for (auto key = file->parsed.keys.rbegin(); key != file->parsed.keys.rend(); ++key) {
-            if (key->root == root && !key->remove && RegistryFold(key->path) == folded) {
-                return file->path + ":" + std::to_string(key->line);
+    // Indexed once per reading of the files: a listing asks for every server's origin, and a
+    // search of every line for each would grow with the square of a large directory.
+    if (originsStale_) {
+        origins_.clear();
+        for (const RegSource& file : regFiles_) {
+            for (const RegKeyEdit& key : file.parsed.keys) {
+                if (!key.remove) {
+                    origins_[{key.root, RegistryFold(key.path)}] =
+                        file.path + ":" + std::to_string(key.line);
+                }
             }
         }
-    }
-    for (const SqlhostsEntry& server : sqlhosts_.parsed.entries) {
-        if (root == reg::kLocalMachine &&
-            RegistryFold(std::string(kSqlhostsKey) + "\\" + server.name) == folded) {
-            return sqlhosts_.path + ":" + std::to_string(server.line);
+        for (const SqlhostsEntry& server : sqlhosts_.parsed.entries) {
+            origins_.emplace(std::pair(reg::kLocalMachine, RegistryFold(std::string(kSqlhostsKey) +
+                                                                        "\\" + server.name)),
+                             sqlhosts_.path + ":" + std::to_string(server.line));
         }
+        originsStale_ = false;
     }
-    return "";
+    const auto found = origins_.find({root, RegistryFold(path)});
+    return found == origins_.end() ? "" : found->second;
 }
 
 }  // namespace virelo::platform::posix

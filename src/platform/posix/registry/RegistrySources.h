@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,9 @@ private:
     bool filled_ = false;
     std::vector<RegSource> regFiles_;
     SqlhostsSource sqlhosts_;
+    // Where each key was last defined, by root and folded path, made when first asked for.
+    mutable std::map<std::pair<HKey, std::string>, std::string> origins_;
+    mutable bool originsStale_ = true;
 };
 
 }  // namespace virelo::platform::posix
