@@ -25,6 +25,10 @@ PasswordResult ObtainPassword(const Request& request, bool needed, platform::Fil
     if (const auto variable = files.environment("VIRELO_PASSWORD")) {
         if (variable->empty()) {
             result.error = "VIRELO_PASSWORD is set but empty";
+        } else if (variable->find_first_of("\r\n") != std::string::npos) {
+            // Outputs are masked line by line, so whatever follows a line break would show. A
+            // password file and the prompt give one line as well.
+            result.error = "VIRELO_PASSWORD holds a line break, which a password cannot hold";
         }
         result.password = *variable;
         return result;

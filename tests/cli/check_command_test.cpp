@@ -48,7 +48,11 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQ
     std::remove(temp.file("pw").c_str());
     temp.write("pw", "\n");
     EXPECT_EQ(run("connect DSN=x;PWD={PASSWORD} --password-file {FILE}").exitCode, 64);
-    EXPECT_EQ(run("connect DSN=x;PWD={PASSWORD}", {{"VIRELO_PASSWORD", ""}}).exitCode, 64);
+    for (const char* password : {"", "Zq7\nZq8", "Zq7\rZq8"}) {
+        const auto refused = run("connect DSN=x;PWD={PASSWORD}", {{"VIRELO_PASSWORD", password}});
+        EXPECT_EQ(refused.exitCode, 64) << password;
+        EXPECT_EQ(refused.err.find("Zq"), std::string::npos) << refused.err;
+    }
     EXPECT_EQ(run("service http", {{"VIRELO_PASSWORD", ""}}).exitCode, 0)
         << "a check that logs in nowhere never reads the password";
 
