@@ -6,6 +6,7 @@
 #include "cli/CheckResult.h"
 #include "complus/LocalConnectionTester.h"
 #include "odbc/DSNList.h"
+#include "report/ReportText.h"
 #include "serverdir/RegAccess.h"
 
 namespace virelo::cli {
@@ -92,7 +93,12 @@ Listing Sources(platform::RegistryOrigins* origins) {
 }
 
 // Columns padded to their widest cell and separated by two blanks, under a header line.
-void PrintTable(std::ostream& out, const Listing& list) {
+void PrintTable(std::ostream& out, Listing list) {
+    // A directory file's names and values are shown with their control characters spelled out,
+    // so that they cannot steer the terminal.
+    for (Row& row : list.rows) {
+        std::transform(row.begin(), row.end(), row.begin(), report::PlainText);
+    }
     std::vector<std::size_t> widths;
     for (const std::string& name : list.columns) {
         widths.push_back(name.size());

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "report/ReportText.h"
+
 namespace virelo::cli {
 namespace {
 
@@ -48,13 +50,15 @@ const CheckResult* Deciding(const std::vector<CheckResult>& results) {
 
 std::string Summary(const CheckResult& result, bool colour) {
     const auto [word, shade] = Verdict(result);
-    return result.layer + " " + result.target + ": " + (colour ? shade + word + "\x1b[0m" : word) +
-           " - " + result.message;
+    // What a server, a driver or a directory file wrote is shown with its control characters
+    // spelled out (^[), so that it cannot steer the terminal.
+    return report::PlainText(result.layer + " " + result.target + ": ") +
+           (colour ? shade + word + "\x1b[0m" : word) + " - " + report::PlainText(result.message);
 }
 
 void PrintText(std::ostream& out, const CheckResult& result, bool colour) {
     for (const std::string& line : result.log) {
-        out << line << '\n';
+        out << report::PlainText(line) << '\n';
     }
     out << "== " << Summary(result, colour) << '\n';
 }

@@ -251,7 +251,7 @@ TEST_F(CheckCommandTest, AnEchoThatMayNotBeSentIsSkippedInBothCommands) {
 // the directory's files; the bash completion offers the names the lists give.
 TEST_F(CheckCommandTest, ListsShowTheDirectoryAndTheDataSourcesWithTheirFiles) {
     temp.write("user-odbc.ini", "[Ledger]\nDriver=SQLite3\nDatabase=/nonexistent/x.db\n");
-    temp.write("sqlhosts", temp.read("sqlhosts") + "only_two fields\n");
+    temp.write("sqlhosts", temp.read("sqlhosts") + "only_two fields\nzz_esc tcp \x1b]0;x\a 1\n");
     const std::vector<Row> rows = {
         {"list servers --json",
          0,
@@ -264,6 +264,9 @@ TEST_F(CheckCommandTest, ListsShowTheDirectoryAndTheDataSourcesWithTheirFiles) {
           {"source", temp.file("sqlhosts") + ":6"}}},
         {"list servers --json", 0, "/servers/3/source", temp.file("servers.reg") + ":3"},
         {"list servers", 0, "{TEMP}/sqlhosts:6\n"},
+        // Control characters from a file or a server are spelled out on a terminal.
+        {"list servers", 0, " ^[]0;x^G "},
+        {"service \x1b[1mhttp --udp", 12, "service ^[[1mhttp/udp: FAILED"},
         {"list dsns --json",
          0,
          "/dsns/0",
