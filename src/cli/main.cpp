@@ -32,6 +32,16 @@ int Refuse(const std::string& shown, bool plugin, const char* after, int exitCod
     return exitCode;
 }
 
+// The exit code of a run whose output is complete when standard output took it all, and says
+// so when it did not.
+int Written(bool written, int exitCode = exitcode::kOk) {
+    if (written) {
+        return exitCode;
+    }
+    std::cerr << "virelo-check: the report could not be written\n";
+    return exitcode::kOutput;
+}
+
 int Usage(const std::string& error, bool plugin) {
     // An argument quoted in the error may hold a password (--password=...).
     return Refuse(Scrub(error, ""), plugin, "\nTry 'virelo-check --help' for more.\n",
@@ -123,14 +133,15 @@ int Main(const std::vector<std::string>& arguments) {
                           ? std::string("virelo-check ") + VIRELO_VERSION + "\n"
                       : command != nullptr ? CommandHelp(*command)
                                            : HelpText());
-        return std::cout.flush() ? exitcode::kOk : exitcode::kOutput;
+        return Written(static_cast<bool>(std::cout.flush()));
     }
 
     // Name look-ups wait for the name service at most as long as a connection attempt may take.
     platform::SystemServices system({request.timeout, request.quiet});
     if (request.command == "list") {
-        return PrintList(std::cout, request, system.registry, system.registryOrigins(),
-                         system.network);
+        const int exitCode = PrintList(std::cout, request, system.registry,
+                                       system.registryOrigins(), system.network);
+        return Written(exitCode != exitcode::kOutput, exitCode);
     }
     if (request.command == "serve-tester") {
         complus::LocalConnectionTester tester(
@@ -160,7 +171,7 @@ int Main(const std::vector<std::string>& arguments) {
         std::cout << text;
         const bool written =
             !request.report || WriteReportFile(system.files, *request.report, text, std::cerr);
-        return std::cout.flush() && written ? exitcode::kOk : exitcode::kOutput;
+        return written ? Written(static_cast<bool>(std::cout.flush())) : exitcode::kOutput;
     }
     if (ShowsPassword(request) && !request.quiet) {
         std::cerr << "virelo-check: warning: the password in the " << request.command

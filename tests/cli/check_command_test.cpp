@@ -61,7 +61,11 @@ TEST_F(CheckCommandTest, BadCommandLinesAreUsageErrorsAndTheProgramLoadsNeitherQ
               0u);
     EXPECT_EQ(run("--version").out, "virelo-check 2.81\n");
     EXPECT_EQ(run("service http -q").out, "");
-    EXPECT_EQ(run("service http", {}, {}, true).exitCode, 74) << "standard output closed";
+    for (const char* line : {"service http", "--help", "list servers", "report"}) {
+        const auto closed = run(line, {}, {}, true);  // standard output closed
+        EXPECT_EQ(closed.exitCode, 74) << line;
+        EXPECT_EQ(closed.err, "virelo-check: the report could not be written\n") << line;
+    }
     // The window answers --help and --version without a display, and opens none.
     for (const char* option : {"--help", "--version"}) {
         const auto window =
