@@ -39,8 +39,10 @@ std::vector<DriverFacts> Drivers(SQLHENV env) {
             return drivers;
         }
         direction = SQL_FETCH_NEXT;
+        // A text too long for the buffer is cut; one too long for its SQLSMALLINT length (an
+        // odbcinst.ini section name of 40,000 characters) comes back with a negative length.
         const auto fit = [](SQLSMALLINT length, std::size_t size) {
-            return static_cast<std::size_t>(std::max<SQLSMALLINT>(length, 0)) < size
+            return length >= 0 && static_cast<std::size_t>(length) < size
                        ? static_cast<std::size_t>(length)
                        : size - 1;
         };

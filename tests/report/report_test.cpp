@@ -12,6 +12,7 @@
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/PosixProcesses.h"
 #include "platform/posix/registry/PosixRegistry.h"
+#include "report/OdbcFacts.h"
 #include "report/Report.h"
 #include "report/ReportText.h"
 #include "support/Fakes.h"
@@ -158,6 +159,15 @@ TEST_F(ReportTest, HeaderHoldsThisMachinesFacts) {
     for (std::string line; std::getline(lines, line);) {
         EXPECT_LT(line.size(), 100u) << line;
     }
+}
+
+// A driver name too long for the SQLSMALLINT of its length comes back with a negative length.
+TEST_F(ReportTest, DriverNameTooLongForItsLengthIsCut) {
+    const test::TempDir& odbc = test::OdbcProcessConfig::Isolate();
+    odbc.write("odbcinst.ini", "[" + std::string(40000, 'L') + "]\nDriver=libl.so\n");
+    const OdbcFacts facts = ReadOdbcFacts();
+    ASSERT_EQ(facts.drivers.size(), 1u);
+    EXPECT_EQ(facts.drivers[0].name, std::string(511, 'L'));
 }
 
 // Java is run with a time limit, and a Java that cannot be run is said to be so.
