@@ -47,7 +47,14 @@ std::vector<RegistryWarning> PosixRegistry::takeWarnings() {
 }
 
 void PosixRegistry::WarnOnStandardError(const std::string& warning) {
-    std::fprintf(stderr, "virelo: %s\n", warning.c_str());
+    // A name quoted from a file may hold control characters: spelled out (^[), they cannot
+    // steer the terminal.
+    std::string shown;
+    for (const char c : warning) {
+        const bool control = (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F;
+        shown += control ? std::string{'^', static_cast<char>(c ^ 0x40)} : std::string(1, c);
+    }
+    std::fprintf(stderr, "virelo: %s\n", shown.c_str());
 }
 
 void PosixRegistry::refresh(HKey parent, const std::string& path) {
