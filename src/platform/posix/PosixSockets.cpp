@@ -77,18 +77,6 @@ std::optional<HostEntry> LookUpHost(Call call, std::int32_t& lastError) {
 
 }  // namespace
 
-std::optional<HostEntry> PosixSockets::boundedLookUp(std::function<Found()> call) {
-    std::optional<Found> found = lookups_.run(std::move(call), lookupLimit_);
-    if (!found) {
-        lastError_ = wsa::kTryAgain;
-        return std::nullopt;
-    }
-    if (!found->first) {
-        lastError_ = found->second;
-    }
-    return std::move(found->first);
-}
-
 bool PosixSockets::inSession() {
     if (sessions_ > 0) {
         return true;
@@ -138,15 +126,17 @@ std::optional<HostEntry> PosixSockets::hostByName(const std::string& name) {
     if (asked.empty() && hostName(asked) != 0) {
         return std::nullopt;
     }
-    return boundedLookUp([asked] {
-        std::int32_t error = 0;
-        auto entry = LookUpHost(
-            [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
-                return gethostbyname_r(asked.c_str(), h, buf, len, result, herr);
-            },
-            error);
-        return Found{std::move(entry), error};
-    });
+    return lookups_.run(
+        [asked] {
+            std::int32_t error = 0;
+            auto entry = LookUpHost(
+                [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
+                    return gethostbyname_r(asked.c_str(), h, buf, len, result, herr);
+                },
+                error);
+            return Found{std::move(entry), error};
+        },
+        lastError_);
 }
 
 std::optional<HostEntry> PosixSockets::hostByAddr(std::uint32_t addressNetworkOrder) {
@@ -155,16 +145,18 @@ std::optional<HostEntry> PosixSockets::hostByAddr(std::uint32_t addressNetworkOr
     }
     in_addr address{};
     address.s_addr = addressNetworkOrder;
-    return boundedLookUp([address] {
-        std::int32_t error = 0;
-        auto entry = LookUpHost(
-            [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
-                return gethostbyaddr_r(&address, sizeof address, AF_INET, h, buf, len, result,
-                                       herr);
-            },
-            error);
-        return Found{std::move(entry), error};
-    });
+    return lookups_.run(
+        [address] {
+            std::int32_t error = 0;
+            auto entry = LookUpHost(
+                [&](hostent* h, char* buf, std::size_t len, hostent** result, int* herr) {
+                    return gethostbyaddr_r(&address, sizeof address, AF_INET, h, buf, len, result,
+                                           herr);
+                },
+                error);
+            return Found{std::move(entry), error};
+        },
+        lastError_);
 }
 
 std::uint32_t PosixSockets::inetAddr(const std::string& text) {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <utility>
 
-#include "platform/BoundedCall.h"
+#include "platform/HostLookUps.h"
 #include "platform/Sockets.h"
 
 namespace virelo::platform::posix {
@@ -18,7 +18,7 @@ namespace virelo::platform::posix {
 class PosixSockets : public Sockets {
 public:
     explicit PosixSockets(std::chrono::milliseconds lookupLimit = kDefaultLookupLimit)
-        : lookupLimit_(lookupLimit) {}
+        : lookups_(lookupLimit) {}
 
     std::int32_t startup(std::uint16_t version) override;
     std::int32_t cleanup() override;
@@ -34,12 +34,9 @@ public:
 
 private:
     bool inSession();
-    // The entry found, or the Windows Sockets error number.
-    using Found = std::pair<std::optional<HostEntry>, std::int32_t>;
-    std::optional<HostEntry> boundedLookUp(std::function<Found()> call);
+    using Found = HostLookUps::Found;
 
-    std::chrono::milliseconds lookupLimit_;
-    BoundedCall<Found> lookups_;
+    HostLookUps lookups_;
     int sessions_ = 0;
     std::int32_t lastError_ = 0;
 };

@@ -47,18 +47,6 @@ std::pair<std::optional<HostEntry>, std::int32_t> LookUpHost(Call call) {
 
 }  // namespace
 
-std::optional<HostEntry> Win32Sockets::boundedLookUp(std::function<Found()> call) {
-    std::optional<Found> found = lookups_.run(std::move(call), lookupLimit_);
-    if (!found) {
-        lastError_ = WSATRY_AGAIN;
-        return std::nullopt;
-    }
-    if (!found->first) {
-        lastError_ = found->second;
-    }
-    return std::move(found->first);
-}
-
 void Win32Sockets::noteFailure() {
     lastError_ = ::WSAGetLastError();
 }
@@ -88,17 +76,20 @@ std::int32_t Win32Sockets::hostName(std::string& name) {
 }
 
 std::optional<HostEntry> Win32Sockets::hostByName(const std::string& name) {
-    return boundedLookUp([asked = Ansi(name)] {
-        return LookUpHost([&] { return ::gethostbyname(asked.c_str()); });
-    });
+    return lookups_.run(
+        [asked = Ansi(name)] { return LookUpHost([&] { return ::gethostbyname(asked.c_str()); }); },
+        lastError_);
 }
 
 std::optional<HostEntry> Win32Sockets::hostByAddr(std::uint32_t addressNetworkOrder) {
-    return boundedLookUp([addressNetworkOrder] {
-        return LookUpHost([&] {
-            return ::gethostbyaddr(reinterpret_cast<const char*>(&addressNetworkOrder), 4, AF_INET);
-        });
-    });
+    return lookups_.run(
+        [addressNetworkOrder] {
+            return LookUpHost([&] {
+                return ::gethostbyaddr(reinterpret_cast<const char*>(&addressNetworkOrder), 4,
+                                       AF_INET);
+            });
+        },
+        lastError_);
 }
 
 std::uint32_t Win32Sockets::inetAddr(const std::string& text) {

@@ -4,7 +4,7 @@
 #include <functional>
 #include <utility>
 
-#include "platform/BoundedCall.h"
+#include "platform/HostLookUps.h"
 #include "platform/Sockets.h"
 
 namespace virelo::platform::win32 {
@@ -19,7 +19,7 @@ namespace virelo::platform::win32 {
 class Win32Sockets : public Sockets {
 public:
     explicit Win32Sockets(std::chrono::milliseconds lookupLimit = kDefaultLookupLimit)
-        : lookupLimit_(lookupLimit) {}
+        : lookups_(lookupLimit) {}
 
     std::int32_t startup(std::uint16_t version) override;
     std::int32_t cleanup() override;
@@ -36,12 +36,9 @@ public:
 private:
     // Keeps WSAGetLastError of the call that just failed; later calls may change it.
     void noteFailure();
-    // The entry found, or the Windows Sockets error number of the helper thread that looked.
-    using Found = std::pair<std::optional<HostEntry>, std::int32_t>;
-    std::optional<HostEntry> boundedLookUp(std::function<Found()> call);
+    using Found = HostLookUps::Found;
 
-    std::chrono::milliseconds lookupLimit_;
-    BoundedCall<Found> lookups_;
+    HostLookUps lookups_;
     std::int32_t lastError_ = 0;
 };
 
